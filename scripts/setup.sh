@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs and generates the Japanese
+# locale. Idempotent: a second run only checks what is already there.
+set -euo pipefail
+
+packages=(
+  cmake make ninja-build pkg-config git ca-certificates
+  g++ clang libclang-rt-14-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine64
+  xvfb xauth x11-utils xdotool imagemagick
+  locales fonts-ipafont-gothic
+  googletest libgtest-dev
+  libboost-dev libssl-dev libstb-dev openssl
+  procps psmisc curl
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "setup: generating ja_JP.UTF-8"
+  $sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen
+fi
+echo "setup: done"
