@@ -1,0 +1,23 @@
+#ifndef LARKSPUR_NET_HTTPTRANSPORT_H
+#define LARKSPUR_NET_HTTPTRANSPORT_H
+
+#include "CString.h"
+
+// The program's only road to the network: three blocking requests over
+// WinINet. Each call opens and closes its own handles; only the platform's
+// cookie store and connection reuse outlive it. Safe on any thread.
+
+// Downloads url into the file at path (created or truncated). Nonzero when the
+// request was answered "200", the file was opened and the last read succeeded.
+int GetToFile(const char* url, const char* path);
+
+// Downloads url into text. Returns the HTTP status code (0 when none was
+// read); the body is read only for status 200, otherwise text is left empty.
+int GetToString(const char* url, CString& text);
+
+// Posts an already form-encoded body to url and reads the whole answer,
+// whatever its status, into text. True when the request could be made at all
+// (the URL split and the buffer allocated); says nothing of the answer.
+bool PostForm(const char* url, const char* body, CString& text);
+
+#endif
