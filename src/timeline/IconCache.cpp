@@ -1,0 +1,205 @@
+#include "IconCache.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "HttpTransport.h"
+#include "IconDecode.h"
+#include "ScaleBitmap.h"
+
+namespace {
+
+const COLORREF maskColour = RGB(255, 255, 255);
+const int smallSize = 32;
+const int largeSize = 48;
+
+bool IsSafeFileByte(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+           c == '-';
+}
+
+// Releases a GDI bitmap when the scope ends.
+class BitmapHolder {
+public:
+    explicit BitmapHolder(HBITMAP bitmap) : bitmap(bitmap) {}
+    ~BitmapHolder()
+    {
+        if (bitmap)
+            DeleteObject(bitmap);
+    }
+    BitmapHolder(const BitmapHolder&) = delete;
+    BitmapHolder& operator=(const BitmapHolder&) = delete;
+    HBITMAP Get() const { return bitmap; }
+
+private:
+    HBITMAP bitmap;
+};
+
+} // namespace
+
+bool IconFileName(const char* url, char (&name)[264])
+{
+    name[0] = '\0';
+    if (!url)
+        return false;
+    int length = static_cast<int>(strlen(url));
+    for (int i = length - 1; i >= 1; --i) {
+        if (url[i] == '/') {
+            // Cut like every fixed field: width minus one, always terminated.
+            lstrcpynA(name, url + i + 1, sizeof name);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IconTempPath(const char* name, char (&path)[MAX_PATH])
+{
+    // Every download gets a file of its own: the process id keeps two running
+    // copies apart, the sequence number two downloads in one process. The
+    // prefix also means the file name is never empty and never only dots.
+    static std::atomic<unsigned long> sequence{0};
+
+    path[0] = '\0';
+    char directory[MAX_PATH];
+    DWORD directoryLength = GetTempPathA(sizeof directory, directory);
+    if (directoryLength == 0 || directoryLength >= sizeof directory)
+        return false;
+
+    char prefix[40];
+    int prefixLength = snprintf(prefix, sizeof prefix, "lkicon%lx-%lx-", GetCurrentProcessId(),
+                                sequence.fetch_add(1) + 1);
+    size_t nameLength = strlen(name);
+    if (directoryLength + prefixLength + nameLength >= sizeof path)
+        return false;
+
+    memcpy(path, directory, directoryLength);
+    memcpy(path + directoryLength, prefix, prefixLength);
+    char* out = path + directoryLength + prefixLength;
+    for (size_t i = 0; i < nameLength; ++i)
+        out[i] = IsSafeFileByte(static_cast<unsigned char>(name[i])) ? name[i] : '_';
+    out[nameLength] = '\0';
+    return true;
+}
+
+IconCache::IconCache()
+    : closed(false),
+      largeIcons(ImageList_Create(largeSize, largeSize, ILC_COLOR32, 2, 1)),
+      smallIcons(ImageList_Create(smallSize, smallSize, ILC_COLOR32, 2, 1))
+{
+    InitializeCriticalSection(&section);
+}
+
+IconCache::~IconCache()
+{
+    ScopedLock hold(*this);
+    closed = true;
+    if (largeIcons)
+        ImageList_Destroy(largeIcons);
+    if (smallIcons)
+        ImageList_Destroy(smallIcons);
+    largeIcons = nullptr;
+    smallIcons = nullptr;
+    std::vector<IconRecord>().swap(records);
+}
+
+IconCache::ScopedLock::ScopedLock(const IconCache& cache) : section(&cache.section)
+{
+    EnterCriticalSection(section);
+}
+
+IconCache::ScopedLock::~ScopedLock()
+{
+    LeaveCriticalSection(section);
+}
+
+int IconCache::FindRecord(const char* name) const
+{
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (strcmp(records[i].name, name) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void IconCache::Add(const char* url)
+{
+    char name[264];
+    if (!IconFileName(url, name))
+        return;
+
+    {
+        ScopedLock hold(*this);
+        if (closed || FindRecord(name) >= 0)
+            return;
+    }
+
+    char path[MAX_PATH];
+    if (!IconTempPath(name, path))
+        return;
+
+    // The transfer and the decoding run without the lock, so the UI thread
+    // never waits for the network. The file goes on every path: a download
+    // that failed or broke off may have left part of it behind.
+    int downloaded = GetToFile(url, path);
+    BitmapHolder decoded(downloaded ? DecodeIconFile(path) : nullptr);
+    DeleteFileA(path);
+    if (!downloaded)
+        return;
+    BitmapHolder scaled(decoded.Get() ? ScaleBitmap(decoded.Get(), smallSize, smallSize) : nullptr);
+
+    ScopedLock hold(*this);
+    // Another scrape may have recorded the name while this one downloaded.
+    if (closed || FindRecord(name) >= 0)
+        return;
+
+    IconRecord record;
+    memcpy(record.name, name, sizeof record.name);
+    record.imageIndex = -1;
+    if (decoded.Get() && scaled.Get()) {
+        int large = ImageList_AddMasked(largeIcons, decoded.Get(), maskColour);
+        int small = ImageList_AddMasked(smallIcons, scaled.Get(), maskColour);
+        // Both lists must stay in step so that one index serves both: undo a
+        // half-made pair.
+        if (large >= 0 && small >= 0 && large == small) {
+            record.imageIndex = small;
+        } else {
+            if (large >= 0)
+                ImageList_Remove(largeIcons, large);
+            if (small >= 0)
+                ImageList_Remove(smallIcons, small);
+        }
+    }
+    try {
+        records.push_back(record);
+    } catch (const std::bad_alloc&) {
+        // No record means the images would never be found: give them back.
+        if (record.imageIndex >= 0) {
+            ImageList_Remove(largeIcons, record.imageIndex);
+            ImageList_Remove(smallIcons, record.imageIndex);
+        }
+    }
+}
+
+int IconCache::IndexOf(const char* url) const
+{
+    char name[264];
+    if (!IconFileName(url, name))
+        return -1;
+    ScopedLock hold(*this);
+    int found = FindRecord(name);
+    return found >= 0 ? records[found].imageIndex : -1;
+}
+
+std::vector<IconRecord> IconCache::Records() const
+{
+    ScopedLock hold(*this);
+    try {
+        return records;
+    } catch (const std::bad_alloc&) {
+        return std::vector<IconRecord>();
+    }
+}

@@ -1,0 +1,80 @@
+#ifndef LARKSPUR_TIMELINE_ICONCACHE_H
+#define LARKSPUR_TIMELINE_ICONCACHE_H
+
+#include <windows.h>
+#include <commctrl.h>
+#include <vector>
+
+#include "IconSource.h"
+
+// One known profile picture file name and where its image sits in both lists.
+struct IconRecord {
+    char name[264];  // the last segment of the icon address; the lookup key
+    int imageIndex;  // index in both image lists; -1 when no image was made
+};
+
+// The profile picture cache. The scraper's worker thread calls Add; the UI
+// thread calls IndexOf and draws from the two image lists. The records and
+// both lists change only under the cache's lock, and the views draw under
+// the same lock (ScopedLock). No lock is held during a download.
+class IconCache : public IconSource {
+public:
+    IconCache();
+    ~IconCache();
+    IconCache(const IconCache&) = delete;
+    IconCache& operator=(const IconCache&) = delete;
+
+    // Makes sure a record exists for the file name of url: downloads, decodes
+    // and stores the picture the first time a name is seen. Blocking.
+    void Add(const char* url) override;
+
+    // The image index recorded for the file name of url; -1 when the address
+    // has no file name, the name is unknown or its picture could not be made.
+    int IndexOf(const char* url) const;
+
+    // 48x48 (detail pane) and 32x32 (timeline list) images, one index for both.
+    // The handles never change; draw from them while holding a ScopedLock.
+    HIMAGELIST LargeIcons() const { return largeIcons; }
+    HIMAGELIST SmallIcons() const { return smallIcons; }
+
+    // A copy of the records in the order they were added.
+    std::vector<IconRecord> Records() const;
+
+    // Holds the cache's lock for the life of the object. The lock is
+    // recursive, so a view may call IndexOf while holding it.
+    class ScopedLock {
+    public:
+        explicit ScopedLock(const IconCache& cache);
+        ~ScopedLock();
+        ScopedLock(const ScopedLock&) = delete;
+        ScopedLock& operator=(const ScopedLock&) = delete;
+
+    private:
+        CRITICAL_SECTION* section;
+    };
+
+private:
+    int FindRecord(const char* name) const;
+
+    // Deliberately never deleted: a detached worker that is still inside Add
+    // when the process runs its static destructors must still be able to take
+    // it and find the cache closed.
+    mutable CRITICAL_SECTION section;
+    bool closed;
+    std::vector<IconRecord> records;
+    HIMAGELIST largeIcons;
+    HIMAGELIST smallIcons;
+};
+
+// The file name of an icon address: everything after the last '/' found when
+// scanning from the last character down to index 1 (index 0 is never looked
+// at), cut to fit name. False when there is no such '/'.
+bool IconFileName(const char* url, char (&name)[264]);
+
+// Where Add downloads the picture named name: the temporary directory and a
+// file name made safe from name (only [A-Za-z0-9._-], under a unique prefix),
+// so that no name from a page can point outside the temporary directory.
+// False when the path would not fit the 260-byte buffer.
+bool IconTempPath(const char* name, char (&path)[MAX_PATH]);
+
+#endif
