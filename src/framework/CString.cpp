@@ -17,7 +17,7 @@ int Length(const char* text)
 
 char* CString::EmptyText()
 {
-    // The shared empty value: its negative count keeps it from being freed.
+    // The shared empty value: its negative count marks it; it is never freed.
     struct EmptyValue {
         Data header;
         char text[1];
@@ -44,9 +44,9 @@ char* CString::Allocate(int capacity)
 
 void CString::Release()
 {
-    Data* data = Header();
-    if (data->refs.load(std::memory_order_relaxed) < 0)
+    if (text == EmptyText())
         return;
+    Data* data = Header();
     if (data->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
         data->~Data();
         std::free(data);

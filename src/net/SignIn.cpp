@@ -1,0 +1,61 @@
+#include "SignIn.h"
+
+#include "FormEncoding.h"
+#include "HttpTransport.h"
+#include "PageText.h"
+#include "ServiceSession.h"
+#include "WebAddress.h"
+
+namespace {
+
+const char tokenMarker[] = "authenticity_token\" type=\"hidden\" value=\"";
+
+const char* const failureMarkers[] = {
+    "Invalid request parameters;",
+    "パスワードの組み合わせが間違って",
+    "２つの文字を見つけて入力してください",
+};
+
+// The hidden field's value, or the empty string when the field or its closing
+// quote is missing.
+CString ScrapeToken(const CString& page)
+{
+    const int marker = page.Find(tokenMarker);
+    if (marker < 0)
+        return CString();
+    const int start = marker + static_cast<int>(sizeof tokenMarker) - 1;
+    const int end = page.Find("\"", start);
+    if (end < 0)
+        return CString();
+    return page.Mid(start, end - start);
+}
+
+} // namespace
+
+bool SignIn(const char* user, const char* password)
+{
+    bool result = true;
+
+    CString frontPage;
+    PostForm(WebBaseAddress(), "", frontPage);
+    serviceSession.SetToken(ScrapeToken(frontPage));
+
+    ServiceSession::Text token;
+    serviceSession.GetToken(token);
+    CString form("authenticity_token=");
+    form += FormEncode(token);
+    form += "&session%5Busername_or_email%5D=";
+    form += FormEncode(user);
+    form += "&session%5Bpassword%5D=";
+    form += FormEncode(password);
+    form += "&q=";
+
+    CString answer;
+    PostForm(SignInAddress(), form, answer);
+    ConvertPageFromUtf8(answer);
+    for (const char* marker : failureMarkers) {
+        if (answer.Find(marker) >= 0)
+            result = false;
+    }
+    return result;
+}

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs every test of the project from a fresh Debian machine: installs what is
+# missing, builds the simulator and the portable core natively, cross-builds
+# the client for Windows (x86_64), then runs the native tests (simulator,
+# core under AddressSanitizer/UBSan), the client tests under Wine against the
+# simulator, and the fuzzer for a bounded time.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+bash "$root/scripts/setup.sh"
+
+port=$(free_port 47110)
+echo "== native build (simulator, portable core)"
+build_native
+make_certs
+echo "== Windows build (x86_64) for web host localhost:$port"
+build_windows x86_64 "$build/win64" -DLARKSPUR_WEB_HOST="localhost:$port"
+
+site_pid=""
+xvfb_pid=""
+cleanup() {
+  [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null || true
+  [ -n "${WINEPREFIX:-}" ] && /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+echo "== Wine prefix, X display, simulator"
+start_xvfb
+fresh_prefix "$build/wine-test" "$build/win64/tests/add_root_cert.exe"
+/usr/lib/wine/wineserver -p
+start_site "$port"
+
+failed=0
+echo "== native tests"
+ctest --test-dir "$build/native" --output-on-failure || failed=1
+echo "== client tests under Wine"
+LARKSPUR_WINE_READY=1 TZ=Asia/Tokyo ctest --test-dir "$build/win64" --output-on-failure || failed=1
+
+echo "== fuzzing the scraper and the text functions"
+CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DLARKSPUR_FUZZ=ON -DLARKSPUR_SITE=OFF -DLARKSPUR_SANITIZE=OFF >/dev/null
+cmake --build "$build/fuzz" --target timeline_fuzz -j"$jobs"
+mkdir -p "$build/fuzz/corpus"
+"$build/fuzz/tests/native/timeline_fuzz" -max_total_time="${LARKSPUR_FUZZ_SECONDS:-60}" \
+  -print_final_stats=1 "$build/fuzz/corpus" "$root/tests/native/fuzz/corpus" 2>"$build/fuzz/fuzz.log" \
+  || { tail -n 60 "$build/fuzz/fuzz.log"; failed=1; }
+tail -n 3 "$build/fuzz/fuzz.log"
+
+if [ "$failed" -ne 0 ]; then
+  echo "== FAILED"
+  exit 1
+fi
+echo "== all tests passed"

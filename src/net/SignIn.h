@@ -1,0 +1,11 @@
+#ifndef LARKSPUR_NET_SIGNIN_H
+#define LARKSPUR_NET_SIGNIN_H
+
+// Signs in the way a browser does: scrapes the anti-forgery token from the
+// front page, keeps it in the session's token (also when empty) and posts the
+// login form over https. False only when the answer carries one of the
+// service's failure texts; an empty answer counts as success. The signed-in
+// state itself lives in the cookies the platform keeps. Blocking.
+bool SignIn(const char* user, const char* password);
+
+#endif
