@@ -1,0 +1,103 @@
+#include "Scraper.h"
+
+#include "IconSource.h"
+#include "TextFunctions.h"
+#include "TimelineStore.h"
+#include "WebAddress.h"
+
+#include <cstring>
+#include <deque>
+
+namespace {
+
+// Copies value into a field of `size` bytes, cut to size - 1 bytes (possibly
+// inside a double-byte character) and always NUL-terminated.
+template <size_t size>
+void CopyField(char (&field)[size], const CString& value)
+{
+    size_t length = static_cast<size_t>(value.GetLength());
+    if (length > size - 1)
+        length = size - 1;
+    std::memcpy(field, value.GetString(), length);
+    field[length] = 0;
+}
+
+// Fills entry from one status block; every missing field becomes empty.
+void ReadStatusBlock(const CString& block, const CString& authorMarker, TimelineEntry& entry)
+{
+    const CString nameBlock = ExtractBetween(block, "<strong>", "</strong>");
+    CopyField(entry.screenName, ExtractBetween(nameBlock, authorMarker, "\""));
+    CopyField(entry.displayName, ExtractBetween(block, "<img alt=\"", "\""));
+    CopyField(entry.iconUrl, ExtractBetween(block, "src=\"", "\""));
+    CString text = ExtractBetween(block, "<span class=\"entry-content\">", "</span>");
+    DecodeEntities(text);
+    CopyField(entry.text, text);
+    const CString createdAt = ExtractBetween(block, "data=\"{time:'", "'}\">");
+    CopyField(entry.createdAtText, createdAt);
+    CopyField(entry.statusId, ExtractBetween(block, "status/", "\">"));
+
+    // The whole time text is parsed, not the cut copy; a text that does not
+    // parse ends as an invalid date, which SetLocalCreationTime defines.
+    SYSTEMTIME utc;
+    ParseCreatedAt(createdAt, utc);
+    SetLocalCreationTime(utc, entry);
+}
+
+} // namespace
+
+CString ExtractBetween(const CString& source, const char* start, const char* end, int& cursor)
+{
+    const int length = source.GetLength();
+    if (cursor < 0 || cursor > length) {
+        cursor = -1;
+        return CString();
+    }
+    const int found = source.Find(start, cursor);
+    if (found < 0) {
+        cursor = -1;
+        return CString();
+    }
+    const int contentStart = found + static_cast<int>(std::strlen(start));
+    const int endAt = source.Find(end, contentStart);
+    if (endAt < 0) {
+        cursor = -1;
+        return CString();
+    }
+    cursor = endAt;
+    return source.Mid(contentStart, endAt - contentStart);
+}
+
+CString ExtractBetween(const CString& source, const char* start, const char* end)
+{
+    int cursor = 0;
+    return ExtractBetween(source, start, end, cursor);
+}
+
+void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
+{
+    // The screen name is the rest of an anchor that begins with the web base
+    // address; an anchor to any other scheme or host gives none.
+    const CString authorMarker = CString("<a href=\"") + WebBaseAddress();
+
+    // Read every block and ask for its picture before taking the store's
+    // writer lock: a picture may cost a download, and no lock is held across
+    // one. The batch then offers the entries in page order.
+    // A deque: a growing page never copies the entries read so far.
+    std::deque<TimelineEntry> entries;
+    int cursor = 0;
+    for (;;) {
+        const CString block = ExtractBetween(page, "<li class=\"hentry ", "<li>", cursor);
+        if (cursor < 0)
+            break;
+        entries.emplace_back();
+        TimelineEntry& entry = entries.back();
+        ReadStatusBlock(block, authorMarker, entry);
+        if (icons != nullptr)
+            icons->Add(entry.iconUrl);
+    }
+
+    TimelineStore::Batch batch(store);
+    for (const TimelineEntry& entry : entries)
+        batch.Add(entry);
+    batch.Commit();
+}

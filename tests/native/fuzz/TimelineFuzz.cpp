@@ -1,0 +1,105 @@
+// libFuzzer target over the scraper and the text functions. Besides the
+// sanitizers' own checks it aborts when a result breaks what the callers
+// rely on: cursor rules, field widths, store order and uniqueness.
+
+#include "CString.h"
+#include "Scraper.h"
+#include "TextFunctions.h"
+#include "TimelineStore.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void CheckExtractBetween(const std::string& input)
+{
+    // Layout: start marker, NUL, end marker, NUL, cursor byte, source.
+    const size_t startEnd = input.find('\0');
+    if (startEnd == std::string::npos)
+        return;
+    const size_t endEnd = input.find('\0', startEnd + 1);
+    if (endEnd == std::string::npos || endEnd + 1 >= input.size())
+        return;
+    const std::string start = input.substr(0, startEnd);
+    const std::string end = input.substr(startEnd + 1, endEnd - startEnd - 1);
+    const CString source(input.data() + endEnd + 2, static_cast<int>(input.size() - endEnd - 2));
+    int cursor = static_cast<signed char>(input[endEnd + 1]);
+    const int from = cursor;
+    const CString result = ExtractBetween(source, start.c_str(), end.c_str(), cursor);
+    if (cursor == -1) {
+        Require(result.IsEmpty());
+        return;
+    }
+    // Found: the cursor sits on the end marker, right after the content,
+    // which follows the start marker found at or after `from`.
+    Require(from >= 0 && cursor <= source.GetLength());
+    Require(std::memcmp(source.GetString() + cursor, end.data(), end.size()) == 0);
+    const int contentStart = cursor - result.GetLength();
+    Require(contentStart - static_cast<int>(start.size()) >= from);
+    Require(std::memcmp(source.GetString() + contentStart, result.GetString(), static_cast<size_t>(result.GetLength())) == 0);
+    Require(std::memcmp(source.GetString() + contentStart - start.size(), start.data(), start.size()) == 0);
+}
+
+void CheckTextFunctions(const std::string& text)
+{
+    SYSTEMTIME time;
+    const int result = ParseCreatedAt(text.c_str(), time);
+    Require(result == 0 || result == -1);
+    if (result == -1)
+        Require(time.wYear == 0);
+    TimelineEntry entry;
+    std::memset(&entry, 0xA5, sizeof entry);
+    if (!SetLocalCreationTime(time, entry))
+        Require(SortKey(entry.createdAtFileTime) == 0);
+
+    CString decoded(text.data(), static_cast<int>(text.size()));
+    DecodeEntities(decoded);
+    Require(decoded.GetLength() <= static_cast<int>(text.size()));
+
+    char stripped[strippedTextSize];
+    StripTags(text.c_str(), stripped);
+    Require(std::strlen(stripped) < static_cast<size_t>(strippedTextSize));
+}
+
+void CheckScrape(const std::string& page)
+{
+    TimelineStore store;
+    const CString text(page.data(), static_cast<int>(page.size()));
+    // Twice: the second scrape offers only known ids.
+    ScrapePage(text, store, nullptr);
+    const int count = store.GetCount();
+    ScrapePage(text, store, nullptr);
+    Require(store.GetCount() == count);
+    TimelineEntry previous = {};
+    for (int i = 0; i < count; ++i) {
+        TimelineEntry entry;
+        Require(store.GetEntry(i, entry));
+        Require(std::strlen(entry.statusId) < sizeof entry.statusId);
+        Require(std::strlen(entry.text) < sizeof entry.text);
+        Require(std::strlen(entry.screenName) < sizeof entry.screenName);
+        Require(store.IndexOf(entry.statusId) == i);
+        if (i > 0)
+            Require(!NewerFirst(entry, previous));
+        previous = entry;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
+{
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    CheckScrape(input);
+    CheckTextFunctions(input);
+    CheckExtractBetween(input);
+    return 0;
+}
