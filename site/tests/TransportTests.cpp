@@ -1,0 +1,165 @@
+// The connection layer over real sockets: both schemes on one port,
+// persistent connections, broken requests, echo and held requests.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+using namespace sitetest;
+
+namespace {
+
+std::string Get(const std::string& target, unsigned short port, const std::string& extra = std::string(),
+                const char* version = "HTTP/1.1")
+{
+    return "GET " + target + " " + version + "\r\nHost: localhost:" + std::to_string(port) + "\r\n" + extra + "\r\n";
+}
+
+}  // namespace
+
+TEST(Transport, ServesBothSchemesOnOnePortWithPersistentConnections)
+{
+    RunningServer server;
+    for (bool tls : {false, true}) {
+        Client client(server.Port(), tls);
+        ASSERT_TRUE(client.Connected()) << "tls " << tls;
+        // Three requests on one connection, the last two sent back to back.
+        ASSERT_TRUE(client.Send(Get("/__echo/one", server.Port())));
+        Reply first = client.Receive();
+        ASSERT_TRUE(first.complete);
+        EXPECT_NE(first.body.find(std::string("scheme: ") + (tls ? "https" : "http") + "\n"), std::string::npos);
+        ASSERT_TRUE(client.Send(Get("/__echo/two", server.Port()) + Get("/", server.Port())));
+        Reply second = client.Receive();
+        Reply third = client.Receive();
+        EXPECT_NE(second.body.find("target: /__echo/two\n"), std::string::npos);
+        EXPECT_EQ(third.status, 200);
+        EXPECT_EQ(third.Header("Content-Type"), "text/html; charset=utf-8");
+        EXPECT_FALSE(third.closedByPeer);
+    }
+    std::string log = ControlGet(server.Port(), "/__control/log");
+    EXPECT_EQ(log, "http GET /__echo/one 200\nhttp GET /__echo/two 200\nhttp GET / 200\n"
+                   "https GET /__echo/one 200\nhttps GET /__echo/two 200\nhttps GET / 200\n");
+}
+
+TEST(Transport, ClosesHttp10UnlessAskedToKeepAlive)
+{
+    RunningServer server;
+    Client plain(server.Port(), false);
+    ASSERT_TRUE(plain.Send("GET / HTTP/1.0\r\n\r\n"));
+    Reply reply = plain.Receive();
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.Header("Connection"), "close");
+    EXPECT_TRUE(plain.ClosedWithin(2000ms));
+    // Without Host the pages name localhost and the port.
+    EXPECT_NE(reply.body.find("https://localhost:" + std::to_string(server.Port()) + "/sessions"), std::string::npos);
+
+    Client kept(server.Port(), false);
+    ASSERT_TRUE(kept.Send("GET /__echo HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
+    EXPECT_EQ(kept.Receive().Header("Connection"), "keep-alive");
+    ASSERT_TRUE(kept.Send("GET /__echo HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
+    EXPECT_EQ(kept.Receive().status, 200);
+}
+
+TEST(Transport, EchoShowsTheRequestAsReceived)
+{
+    RunningServer server;
+    Client client(server.Port(), true);
+    const std::string body = "a=1&b=%E3%81%82\r\nraw";
+    ASSERT_TRUE(client.Send("PUT /__echo/x?q=%7e+y HTTP/1.1\r\nHost: localhost\r\nX-First: 1\r\nx-second:two  \r\n"
+                            "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body));
+    Reply reply = client.Receive();
+    EXPECT_EQ(reply.Header("Content-Type"), "text/plain");
+    EXPECT_EQ(reply.body, "scheme: https\n"
+                          "request-line: PUT /__echo/x?q=%7e+y HTTP/1.1\n"
+                          "target: /__echo/x?q=%7e+y\n"
+                          "method: PUT\n"
+                          "header: Host: localhost\n"
+                          "header: X-First: 1\n"
+                          "header: x-second: two\n"
+                          "header: Content-Length: " + std::to_string(body.size()) + "\n"
+                          "body-length: " + std::to_string(body.size()) + "\n"
+                          "body:\n" + body);
+
+    // Chunked bodies arrive de-chunked; a 100-continue is answered first.
+    Client chunked(server.Port(), false);
+    ASSERT_TRUE(chunked.Send("POST /__echo HTTP/1.1\r\nHost: h\r\nExpect: 100-continue\r\n"
+                             "Transfer-Encoding: chunked\r\n\r\n"));
+    std::string interim;
+    chunked.ReadFor(300ms, interim);
+    EXPECT_EQ(interim, "HTTP/1.1 100 Continue\r\n\r\n");
+    ASSERT_TRUE(chunked.Send("3\r\nabc\r\n0\r\n\r\n"));
+    EXPECT_NE(chunked.Receive().body.find("body-length: 3\nbody:\nabc"), std::string::npos);
+}
+
+TEST(Transport, AnswersMalformedRequestsWith400AndLogsThem)
+{
+    RunningServer server;
+    for (bool tls : {false, true}) {
+        Client client(server.Port(), tls);
+        ASSERT_TRUE(client.Send("POST /sessions http://localhost:47110/\r\nHost: localhost\r\nContent-Length: 0\r\n\r\n"));
+        Reply reply = client.Receive();
+        EXPECT_EQ(reply.status, 400);
+        EXPECT_NE(reply.body.find("POST /sessions http://localhost:47110/"), std::string::npos);
+        EXPECT_TRUE(client.ClosedWithin(3000ms));
+    }
+    EXPECT_EQ(ControlGet(server.Port(), "/__control/log"), "http POST /sessions 400\nhttps POST /sessions 400\n");
+
+    // Binary junk, a TLS-looking first byte without a handshake, and an
+    // abandoned half request: none of it stops the server.
+    {
+        Client junk(server.Port(), false);
+        const char bytes[] = "\x00\xff\x01\r\n\r\n\x80garbage\r\n\r\n";
+        junk.Send(std::string(bytes, sizeof bytes - 1));
+        EXPECT_EQ(junk.Receive().status, 400);
+    }
+    {
+        Client fakeTls(server.Port(), false);
+        // The start of a client hello, then plain text where the next record belongs.
+        const char bytes[] = "\x16\x03\x01\x00\x05\x01\x00\x00\x40\x00";
+        fakeTls.Send(std::string(bytes, sizeof bytes - 1) + "GET / HTTP/1.1\r\n\r\n");
+        EXPECT_TRUE(fakeTls.ClosedWithin(3000ms));
+    }
+    {
+        Client half(server.Port(), false);
+        half.Send("POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 100\r\n\r\nabc");
+    }
+    Browser browser(server.Port());
+    EXPECT_EQ(browser.Get("/").status, 200);
+    EXPECT_EQ(browser.Get("/", true).status, 200);
+}
+
+TEST(Transport, HeldRequestsBlockNobodyAndResetReleasesThem)
+{
+    RunningServer server;
+    ASSERT_EQ(Control(server.Port(), "route", "path=/slow&hang=1"), "ok\n");
+    Client held(server.Port(), true);
+    ASSERT_TRUE(held.Send(Get("/slow", server.Port())));
+    Client heldPlain(server.Port(), false);
+    ASSERT_TRUE(heldPlain.Send(Get("/slow", server.Port())));
+
+    // Others are served meanwhile.
+    auto started = std::chrono::steady_clock::now();
+    Browser browser(server.Port());
+    EXPECT_EQ(browser.Get("/").status, 200);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+    std::string nothing;
+    EXPECT_TRUE(held.ReadFor(200ms, nothing));
+    EXPECT_EQ(nothing, "");
+
+    ASSERT_EQ(Control(server.Port(), "reset", ""), "ok\n");
+    EXPECT_TRUE(held.ClosedWithin(2000ms));
+    EXPECT_TRUE(heldPlain.ClosedWithin(2000ms));
+}
+
+TEST(Transport, ShutdownClosesHeldConnections)
+{
+    auto server = std::make_unique<RunningServer>();
+    Control(server->Port(), "route", "path=/slow&hang=1");
+    Client held(server->Port(), false);
+    ASSERT_TRUE(held.Send(Get("/slow", server->Port())));
+    std::string nothing;
+    held.ReadFor(100ms, nothing);
+    auto started = std::chrono::steady_clock::now();
+    server.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_TRUE(held.ClosedWithin(1000ms));
+}
