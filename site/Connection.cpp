@@ -24,12 +24,13 @@ std::string EndpointText(const tcp::endpoint& endpoint)
 }  // namespace
 
 Connection::Connection(tcp::socket s, asio::ssl::context& tlsContext, Site& theSite, RequestLog& requestLog,
-                       ConnectionRegistry& connections)
+                       ConnectionRegistry& connections, int idle)
     : socket(std::move(s)),
       tls(tlsContext),
       site(theSite),
       log(requestLog),
       registry(connections),
+      idleSeconds(idle),
       deadline(socket.get_executor()),
       delay(socket.get_executor())
 {

@@ -25,10 +25,8 @@ class ConnectionRegistry;
 // runs on the connection's strand.
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
-    static constexpr int idleSeconds = 60;
-
     Connection(tcp::socket socket, asio::ssl::context& tls, Site& site, RequestLog& log,
-               ConnectionRegistry& registry);
+               ConnectionRegistry& registry, int idleSeconds);
     ~Connection();
 
     void Start();
@@ -59,6 +57,7 @@ private:
     Site& site;
     RequestLog& log;
     ConnectionRegistry& registry;
+    const int idleSeconds;
     asio::steady_timer deadline;
     asio::steady_timer delay;
     std::uint64_t deadlineGeneration = 0;

@@ -24,6 +24,7 @@ struct ServerOptions {
     bool demo = false;
     int demoIntervalSeconds = 5;
     int threads = 2;
+    int idleSeconds = 60;      // a connection waiting for a request longer is closed
 };
 
 // The simulator: listening sockets for both schemes on one port, the site,

@@ -25,12 +25,13 @@ const std::string& CertificateFolder()
     return folder;
 }
 
-RunningServer::RunningServer(bool demo)
+RunningServer::RunningServer(bool demo, int idleSeconds)
 {
     site::ServerOptions options;
     options.port = 0;
     options.dataDir = CertificateFolder();
     options.demo = demo;
+    options.idleSeconds = idleSeconds;
     server = std::make_unique<site::Server>(options);
     std::string error;
     if (!server->Start(error)) {

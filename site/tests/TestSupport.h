@@ -24,7 +24,7 @@ const std::string& CertificateFolder();
 // The simulator, in this process, on a free port, served by its own threads.
 class RunningServer {
 public:
-    explicit RunningServer(bool demo = false);
+    explicit RunningServer(bool demo = false, int idleSeconds = 60);
     ~RunningServer();
     unsigned short Port() const { return server->Port(); }
     std::string Host() const { return "localhost:" + std::to_string(Port()); }

@@ -163,3 +163,19 @@ TEST(Transport, ShutdownClosesHeldConnections)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     EXPECT_TRUE(held.ClosedWithin(1000ms));
 }
+
+TEST(Transport, IdleConnectionsTimeOut)
+{
+    RunningServer server(false, 1);
+    Client silent(server.Port(), false);
+    Client halfRequest(server.Port(), true);
+    Client kept(server.Port(), false);
+    ASSERT_TRUE(halfRequest.Send("GET / HTTP/1.1\r\nHost: h\r\n"));
+    ASSERT_TRUE(kept.Send(Get("/", server.Port())));
+    EXPECT_EQ(kept.Receive().status, 200);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(silent.ClosedWithin(3000ms));
+    EXPECT_TRUE(halfRequest.ClosedWithin(3000ms));
+    EXPECT_TRUE(kept.ClosedWithin(3000ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 500ms);
+}
