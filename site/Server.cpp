@@ -130,9 +130,21 @@ void Server::ScheduleTicker()
 
 void Server::Run()
 {
+    // Nothing is meant to throw inside the handlers; should something still
+    // do so (memory running out), that one connection is lost, not the server.
+    auto serve = [this] {
+        for (;;) {
+            try {
+                io.run();
+                return;
+            } catch (const std::exception& failure) {
+                std::fprintf(stderr, "larkspur-site: %s\n", failure.what());
+            }
+        }
+    };
     std::vector<std::thread> helpers;
-    for (int i = 1; i < options.threads; ++i) helpers.emplace_back([this] { io.run(); });
-    io.run();
+    for (int i = 1; i < options.threads; ++i) helpers.emplace_back(serve);
+    serve();
     for (std::thread& helper : helpers) helper.join();
 }
 
