@@ -1,0 +1,41 @@
+#include "TimelineModel.h"
+
+#include <new>
+
+#include "IconCache.h"
+#include "Scraper.h"
+#include "TimelineStore.h"
+
+namespace {
+
+// The store is made in static storage and never destroyed: workers are
+// detached and may still be scraping while the runtime runs its static
+// destructors at exit, so the store must outlive them. The process hands its
+// memory back. The icon cache is destroyed normally; its destructor closes it
+// in a way that a late worker still finds safe.
+alignas(TimelineStore) unsigned char storeSpace[sizeof(TimelineStore)];
+TimelineStore* const store = new (storeSpace) TimelineStore;
+
+IconCache iconCache;
+
+} // namespace
+
+TimelineStore& Timeline()
+{
+    return *store;
+}
+
+const TimelineReader& TimelineReaderOf()
+{
+    return *store;
+}
+
+IconCache& Icons()
+{
+    return iconCache;
+}
+
+void ScrapeTimelinePage(CString page)
+{
+    ScrapePage(page, *store, &iconCache);
+}

@@ -1,0 +1,27 @@
+#ifndef LARKSPUR_TIMELINE_TIMELINEMODEL_H
+#define LARKSPUR_TIMELINE_TIMELINEMODEL_H
+
+#include "CString.h"
+
+class IconCache;
+class TimelineReader;
+class TimelineStore;
+
+// The program's two process-wide timeline objects, both made before the
+// entry point runs.
+
+// The one store of statuses; the scrapers write it, the window side reads it
+// through TimelineReaderOf.
+TimelineStore& Timeline();
+const TimelineReader& TimelineReaderOf();
+
+// The profile picture cache; the views draw from its image lists under
+// IconCache::ScopedLock.
+IconCache& Icons();
+
+// Scrapes one page (already in the system code page) into the store, asking
+// the icon cache for every status's picture. Runs on the calling worker
+// thread; blocks while new pictures download.
+void ScrapeTimelinePage(CString page);
+
+#endif
