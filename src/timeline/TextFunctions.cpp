@@ -152,7 +152,7 @@ bool SetLocalCreationTime(const SYSTEMTIME& utc, TimelineEntry& entry)
     FILETIME utcFileTime;
     FILETIME localFileTime;
     SYSTEMTIME localTime;
-    if (SystemTimeToFileTime(&utc, &utcFileTime) && FileTimeToLocalFileTime(&utcFileTime, &localFileTime)
+    if (IsValidSystemTime(utc) && SystemTimeToFileTime(&utc, &utcFileTime) && FileTimeToLocalFileTime(&utcFileTime, &localFileTime)
         && FileTimeToSystemTime(&localFileTime, &localTime)) {
         entry.createdAtFileTime = localFileTime;
         entry.createdAt = localTime;

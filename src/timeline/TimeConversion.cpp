@@ -1,5 +1,27 @@
 #include "TimeConversion.h"
 
+namespace {
+
+bool IsLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month)
+{
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+
+} // namespace
+
+bool IsValidSystemTime(const SYSTEMTIME& t)
+{
+    return t.wYear >= 1601 && t.wYear <= 30827 && t.wMonth >= 1 && t.wMonth <= 12 && t.wDay >= 1
+        && t.wDay <= DaysInMonth(t.wYear, t.wMonth) && t.wHour <= 23 && t.wMinute <= 59 && t.wSecond <= 59
+        && t.wMilliseconds <= 999;
+}
+
 #ifndef _WIN32
 
 #include <cstdlib>
@@ -12,17 +34,6 @@ const std::int64_t ticksPerSecond = 10000000;
 const std::int64_t ticksPerDay = ticksPerSecond * 86400;
 // Days from 1601-01-01 to 1970-01-01.
 const std::int64_t daysTo1970 = 134774;
-
-bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month)
-{
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
-}
 
 // Days since 1970-01-01 of a proleptic Gregorian date (400-year eras, years
 // starting in March so the leap day comes last), valid for every year the
@@ -94,9 +105,7 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime)
     if (systemTime == nullptr || fileTime == nullptr)
         return FALSE;
     const SYSTEMTIME& t = *systemTime;
-    if (t.wYear < 1601 || t.wYear > 30827 || t.wMonth < 1 || t.wMonth > 12 || t.wDay < 1
-        || t.wDay > DaysInMonth(t.wYear, t.wMonth) || t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59
-        || t.wMilliseconds > 999)
+    if (!IsValidSystemTime(t))
         return FALSE;
     const std::int64_t days = DaysFromCivil(t.wYear, t.wMonth, t.wDay) + daysTo1970;
     const std::int64_t seconds = days * 86400 + t.wHour * 3600 + t.wMinute * 60 + t.wSecond;

@@ -42,9 +42,7 @@ struct FILETIME {
     DWORD dwHighDateTime;
 };
 
-// Fails (FALSE, nothing written) unless every field lies in its range: year
-// 1601 to 30827, month 1 to 12, day within the month, hour < 24, minute < 60,
-// second < 60, milliseconds < 1000. The day of week is ignored.
+// Fails (FALSE, nothing written) unless IsValidSystemTime.
 BOOL SystemTimeToFileTime(const SYSTEMTIME* systemTime, FILETIME* fileTime);
 
 // Adds the offset from UTC in force now (from the TZ environment, daylight
@@ -57,5 +55,12 @@ BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime);
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);
 
 #endif
+
+// True when every field of time lies in its range: year 1601 to 30827, month
+// 1 to 12, day within the month (Gregorian leap years), hour < 24, minute <
+// 60, second < 60, milliseconds < 1000; the day of week is not looked at.
+// Windows' SystemTimeToFileTime checks the same, but Wine lets 29 February of
+// any year through, so callers that need one rule everywhere ask this first.
+bool IsValidSystemTime(const SYSTEMTIME& time);
 
 #endif

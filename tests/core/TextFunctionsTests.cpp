@@ -1,3 +1,4 @@
+#include "ScopedTimeZone.h"
 #include "TextFunctions.h"
 
 #include <gtest/gtest.h>
@@ -129,33 +130,6 @@ TEST(ParseCreatedAtTest, ATokenThatFillsItsBufferFailsWithoutOverrunningIt)
     EXPECT_EQ(0, time.wMonth);
     EXPECT_EQ(2000, time.wYear);
 }
-
-#ifndef _WIN32
-// Sets TZ for the life of the object (the native conversions read it on every
-// call); under Wine the harness sets TZ for the whole run instead.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-    {
-        const char* old = std::getenv("TZ");
-        hadOld = old != nullptr;
-        if (hadOld)
-            oldValue = old;
-        setenv("TZ", zone, 1);
-    }
-    ~ScopedTimeZone()
-    {
-        if (hadOld)
-            setenv("TZ", oldValue.c_str(), 1);
-        else
-            unsetenv("TZ");
-    }
-
-private:
-    bool hadOld = false;
-    std::string oldValue;
-};
-#endif
 
 // Offset from UTC now, in hours, as the platform's own conversion applies it.
 long long CurrentOffsetHours()
