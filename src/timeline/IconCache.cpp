@@ -38,6 +38,28 @@ private:
     HBITMAP bitmap;
 };
 
+bool IsSquare(HBITMAP bitmap, int size)
+{
+    BITMAP info;
+    return GetObjectA(bitmap, sizeof info, &info) && info.bmWidth == size && info.bmHeight == size;
+}
+
+// Adds bitmap as exactly one image and returns its index, or -1 with the list
+// as it was. An image list cuts a bitmap into as many images as its width
+// holds: a narrower bitmap adds none (yet the call returns an index) and a
+// wider one adds several, either of which would put the two lists out of step.
+int AddOneImage(HIMAGELIST list, HBITMAP bitmap)
+{
+    int before = ImageList_GetImageCount(list);
+    int index = ImageList_AddMasked(list, bitmap, maskColour);
+    int after = ImageList_GetImageCount(list);
+    if (index == before && after == before + 1)
+        return index;
+    while (after > before)
+        ImageList_Remove(list, --after);
+    return -1;
+}
+
 } // namespace
 
 bool IconFileName(const char* url, char (&name)[264])
@@ -149,7 +171,11 @@ void IconCache::Add(const char* url)
     DeleteFileA(path);
     if (!downloaded)
         return;
-    BitmapHolder scaled(decoded.Get() ? ScaleBitmap(decoded.Get(), smallSize, smallSize) : nullptr);
+    BitmapHolder large(decoded.Get() && !IsSquare(decoded.Get(), largeSize)
+                           ? ScaleBitmap(decoded.Get(), largeSize, largeSize)
+                           : nullptr);
+    BitmapHolder small(decoded.Get() ? ScaleBitmap(decoded.Get(), smallSize, smallSize) : nullptr);
+    HBITMAP largeImage = large.Get() ? large.Get() : decoded.Get();
 
     ScopedLock hold(*this);
     // Another scrape may have recorded the name while this one downloaded.
@@ -159,18 +185,17 @@ void IconCache::Add(const char* url)
     IconRecord record;
     memcpy(record.name, name, sizeof record.name);
     record.imageIndex = -1;
-    if (decoded.Get() && scaled.Get()) {
-        int large = ImageList_AddMasked(largeIcons, decoded.Get(), maskColour);
-        int small = ImageList_AddMasked(smallIcons, scaled.Get(), maskColour);
-        // Both lists must stay in step so that one index serves both: undo a
-        // half-made pair.
-        if (large >= 0 && small >= 0 && large == small) {
-            record.imageIndex = small;
+    if (largeImage && small.Get()) {
+        int largeIndex = AddOneImage(largeIcons, largeImage);
+        int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, small.Get()) : -1;
+        // One index must serve both lists: undo a half-made pair.
+        if (largeIndex >= 0 && smallIndex == largeIndex) {
+            record.imageIndex = smallIndex;
         } else {
-            if (large >= 0)
-                ImageList_Remove(largeIcons, large);
-            if (small >= 0)
-                ImageList_Remove(smallIcons, small);
+            if (largeIndex >= 0)
+                ImageList_Remove(largeIcons, largeIndex);
+            if (smallIndex >= 0)
+                ImageList_Remove(smallIcons, smallIndex);
         }
     }
     try {

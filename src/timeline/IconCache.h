@@ -25,7 +25,9 @@ public:
     IconCache& operator=(const IconCache&) = delete;
 
     // Makes sure a record exists for the file name of url: downloads, decodes
-    // and stores the picture the first time a name is seen. Blocking.
+    // and stores the picture the first time a name is seen. Blocking. The
+    // 32x32 image is always filtered from the picture; the 48x48 one is the
+    // picture itself when it has that size and is filtered to it otherwise.
     void Add(const char* url) override;
 
     // The image index recorded for the file name of url; -1 when the address
