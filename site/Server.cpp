@@ -18,15 +18,16 @@ using tcp = asio::ip::tcp;
 
 class SignalWatch {
 public:
-    explicit SignalWatch(asio::io_context& io) : signals(io) {}
+    explicit SignalWatch(asio::strand<asio::io_context::executor_type>& strand) : signals(strand) {}
     asio::signal_set signals;
 };
 
 Server::Server(ServerOptions serverOptions)
     : options(std::move(serverOptions)),
+      control(asio::make_strand(io)),
       tls(asio::ssl::context::tls_server),
       site(options.demo, log),
-      ticker(io)
+      ticker(control)
 {
     site.SetReleaseHandler([this] { registry.ReleaseAll(); });
 }
@@ -71,14 +72,16 @@ bool Server::Start(std::string& error)
         std::string ignored;
         Listen(asio::ip::make_address("::1"), ignored);
     }
-    for (auto& acceptor : acceptors) Accept(*acceptor);
-    if (options.demo) ScheduleTicker();
+    asio::post(control, [this] {
+        for (auto& acceptor : acceptors) Accept(*acceptor);
+        if (options.demo) ScheduleTicker();
+    });
     return true;
 }
 
 bool Server::Listen(const asio::ip::address& address, std::string& error)
 {
-    auto acceptor = std::make_unique<tcp::acceptor>(io);
+    auto acceptor = std::make_unique<tcp::acceptor>(control);
     tcp::endpoint endpoint(address, port);
     ErrorCode code;
     acceptor->open(endpoint.protocol(), code);
@@ -150,7 +153,7 @@ void Server::Run()
 
 void Server::Stop()
 {
-    asio::post(io, [this] {
+    asio::post(control, [this] {
         if (stopping.exchange(true)) return;
         ErrorCode ignored;
         for (auto& acceptor : acceptors) acceptor->close(ignored);
@@ -162,7 +165,7 @@ void Server::Stop()
 
 void Server::StopOnSignals()
 {
-    signals = std::make_unique<SignalWatch>(io);
+    signals = std::make_unique<SignalWatch>(control);
     ErrorCode ignored;
     signals->signals.add(SIGINT, ignored);
     signals->signals.add(SIGTERM, ignored);

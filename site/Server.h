@@ -5,6 +5,7 @@
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
+#include <boost/asio/strand.hpp>
 
 #include <atomic>
 #include <memory>
@@ -57,6 +58,9 @@ private:
 
     ServerOptions options;
     boost::asio::io_context io;
+    // Listeners, ticker and shutdown share one strand: acceptors are not safe
+    // to touch from two threads at once.
+    boost::asio::strand<boost::asio::io_context::executor_type> control;
     boost::asio::ssl::context tls;
     std::vector<std::unique_ptr<boost::asio::ip::tcp::acceptor>> acceptors;
     RequestLog log;
