@@ -38,7 +38,7 @@ private:
     HBITMAP bitmap;
 };
 
-bool IsSquare(HBITMAP bitmap, int size)
+bool HasSize(HBITMAP bitmap, int size)
 {
     BITMAP info;
     return GetObjectA(bitmap, sizeof info, &info) && info.bmWidth == size && info.bmHeight == size;
@@ -171,7 +171,7 @@ void IconCache::Add(const char* url)
     DeleteFileA(path);
     if (!downloaded)
         return;
-    BitmapHolder large(decoded.Get() && !IsSquare(decoded.Get(), largeSize)
+    BitmapHolder large(decoded.Get() && !HasSize(decoded.Get(), largeSize)
                            ? ScaleBitmap(decoded.Get(), largeSize, largeSize)
                            : nullptr);
     BitmapHolder small(decoded.Get() ? ScaleBitmap(decoded.Get(), smallSize, smallSize) : nullptr);

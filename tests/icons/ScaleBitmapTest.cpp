@@ -101,17 +101,6 @@ TEST(ScaleBitmap, HandWorkedValues)
     DeleteObject(bitmap);
 }
 
-TEST(ScaleBitmap, AlphaIsOpaqueForSourcesWithoutIt)
-{
-    HBITMAP bitmap = MakeBitmap(Pattern(48, 48, false), 24);
-    HBITMAP scaled = ScaleBitmap(bitmap, 32, 32);
-    ASSERT_NE(scaled, nullptr);
-    for (uint32_t pixel : ReadPicture(scaled).pixels)
-        ASSERT_EQ(0xFFu, pixel >> 24);
-    DeleteObject(scaled);
-    DeleteObject(bitmap);
-}
-
 TEST(ScaleBitmap, RefusesWhatCannotBeScaled)
 {
     HBITMAP bitmap = MakeBitmap(Pattern(4, 4, true), 32);
