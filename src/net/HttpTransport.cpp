@@ -66,37 +66,74 @@ bool Split(const char* url, SplitUrl& split)
     return true;
 }
 
-// The three handles of one request, closed in reverse order at one exit.
-class RequestHandles {
+// The handles of one exchange, closed in reverse order at one exit. The
+// exchange follows redirects itself: Wine's own redirect handling has no
+// limit, so a redirect loop would hold a request (and with it a fetch cycle)
+// for ever.
+class Exchange {
 public:
-    RequestHandles() = default;
-    RequestHandles(const RequestHandles&) = delete;
-    RequestHandles& operator=(const RequestHandles&) = delete;
-    ~RequestHandles()
+    Exchange() = default;
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+    ~Exchange()
     {
-        if (request != nullptr)
-            InternetCloseHandle(request);
-        if (connection != nullptr)
-            InternetCloseHandle(connection);
+        CloseRequest();
         if (session != nullptr)
             InternetCloseHandle(session);
     }
 
-    // Opens session, connection and request; each step only after the one
-    // before it succeeded. True when the request handle exists.
-    bool Open(const SplitUrl& split, const char* agent, const char* verb, const char* referrer, DWORD flags,
-              DWORD receiveTimeout, bool sessionTimeouts)
+    // Opens the session, then connection and request for the split URL, and
+    // sends them; each step only after the one before it succeeded. A redirect
+    // answer is followed to its target, up to maxRedirects times: 301, 302
+    // and 303 turn a POST into a GET, as browsers do. True when the last
+    // request was sent; Request() then holds its answer.
+    bool Run(const char* url, SplitUrl& split, const char* agent, const char* verb, const char* body,
+             const char* referrer, DWORD flags, DWORD receiveTimeout, bool sessionTimeouts)
     {
         session = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
         if (session == nullptr)
             return false;
         if (sessionTimeouts) {
             // Wine ignores these on the session handle; they stay for Windows,
-            // and the request handle gets its own receive limit below.
+            // and each request handle gets its own receive limit below.
             DWORD timeout = getTimeout;
             InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
             InternetSetOptionA(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
         }
+        CString address(url);
+        for (int redirects = 0;; ++redirects) {
+            if (!Open(split, verb, referrer, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, receiveTimeout))
+                return false;
+            const DWORD headerLength = body != nullptr ? static_cast<DWORD>(std::strlen(formHeader)) : 0;
+            const DWORD bodyLength = body != nullptr ? static_cast<DWORD>(std::strlen(body)) : 0;
+            if (!HttpSendRequestA(request, body != nullptr ? formHeader : nullptr, headerLength,
+                                  const_cast<char*>(body), bodyLength))
+                return false;
+            const DWORD status = StatusCode();
+            const bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+            CString next;
+            if (!redirect || redirects == maxRedirects || !Location(address, next) || !Split(next, split))
+                return true;
+            address = next;
+            if (status != 307 && status != 308) {
+                verb = "GET";
+                body = nullptr;
+            }
+            referrer = nullptr;
+            flags = requestFlags;
+            if (split.schemeNumber == INTERNET_SCHEME_HTTPS)
+                flags |= INTERNET_FLAG_SECURE;
+            CloseRequest();
+        }
+    }
+
+    HINTERNET Request() const { return request; }
+
+private:
+    static const int maxRedirects = 20;
+
+    bool Open(const SplitUrl& split, const char* verb, const char* referrer, DWORD flags, DWORD receiveTimeout)
+    {
         connection = InternetConnectA(session, split.host, split.port, split.user, split.password,
                                       INTERNET_SERVICE_HTTP, 0, 0);
         if (connection == nullptr)
@@ -108,9 +145,43 @@ public:
         return true;
     }
 
-    HINTERNET Request() const { return request; }
+    void CloseRequest()
+    {
+        if (request != nullptr)
+            InternetCloseHandle(request);
+        if (connection != nullptr)
+            InternetCloseHandle(connection);
+        request = nullptr;
+        connection = nullptr;
+    }
 
-private:
+    DWORD StatusCode() const
+    {
+        DWORD status = 0;
+        DWORD length = sizeof status;
+        if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr))
+            return 0;
+        return status;
+    }
+
+    // The redirect's target made absolute against the address asked for.
+    bool Location(const CString& base, CString& target) const
+    {
+        char location[2048];
+        DWORD length = sizeof location - 1;
+        if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location, &length, nullptr))
+            return false;
+        location[length < sizeof location ? length : sizeof location - 1] = 0;
+        DWORD size = 4096;
+        char* combined = target.GetBuffer(static_cast<int>(size));
+        if (combined == nullptr || !InternetCombineUrlA(base, location, combined, &size, ICU_NO_ENCODE)) {
+            target.ReleaseBuffer(0);
+            return false;
+        }
+        target.ReleaseBuffer(static_cast<int>(size));
+        return true;
+    }
+
     HINTERNET session = nullptr;
     HINTERNET connection = nullptr;
     HINTERNET request = nullptr;
@@ -152,10 +223,11 @@ void ReadIntoString(HINTERNET request, char* buffer, DWORD chunk, CString& text)
 }
 
 // Sends a GET and applies the "200" rule: true when the transfer may go on.
-bool SendGet(HINTERNET request, char (&status)[32], bool& haveStatus)
+bool SendGet(Exchange& exchange, const char* url, SplitUrl& split, const char* agent, char (&status)[32],
+             bool& haveStatus)
 {
-    const bool sent = request != nullptr && HttpSendRequestA(request, nullptr, 0, nullptr, 0);
-    haveStatus = QueryStatus(request, status);
+    const bool sent = exchange.Run(url, split, agent, "GET", nullptr, nullptr, requestFlags, getTimeout, true);
+    haveStatus = QueryStatus(exchange.Request(), status);
     if (haveStatus)
         return std::strcmp(status, "200") == 0;
     return sent;
@@ -175,20 +247,19 @@ int GetToFile(const char* url, const char* path)
 
     int result = 0;
     {
-        RequestHandles handles;
-        handles.Open(split, "Vemo Download Tool", "GET", nullptr, requestFlags, getTimeout, true);
+        Exchange exchange;
         char status[32];
         bool haveStatus = false;
-        if (SendGet(handles.Request(), status, haveStatus)) {
+        if (SendGet(exchange, url, split, "Vemo Download Tool", status, haveStatus)) {
             // A file that cannot be opened stores nothing: that is a failure.
             FILE* file = std::fopen(path, "wb");
             if (file != nullptr) {
-                const long long announced = ContentLength(handles.Request());
+                const long long announced = ContentLength(exchange.Request());
                 long long received = 0;
                 BOOL lastRead = FALSE;
                 for (;;) {
                     DWORD read = 0;
-                    lastRead = InternetReadFile(handles.Request(), buffer, chunk, &read);
+                    lastRead = InternetReadFile(exchange.Request(), buffer, chunk, &read);
                     if (!lastRead || read == 0)
                         break;
                     std::fwrite(buffer, 1, read, file);
@@ -220,12 +291,11 @@ int GetToString(const char* url, CString& text)
     char status[32] = "";
     bool haveStatus = false;
     {
-        RequestHandles handles;
-        handles.Open(split, nullptr, "GET", nullptr, requestFlags, getTimeout, true);
-        const bool proceed = SendGet(handles.Request(), status, haveStatus);
+        Exchange exchange;
+        const bool proceed = SendGet(exchange, url, split, nullptr, status, haveStatus);
         text.Empty();
         if (proceed)
-            ReadIntoString(handles.Request(), buffer, chunk, text);
+            ReadIntoString(exchange.Request(), buffer, chunk, text);
     }
     std::free(buffer);
     return haveStatus ? std::atoi(status) : 0;
@@ -248,14 +318,11 @@ bool PostForm(const char* url, const char* body, CString& text)
             flags |= INTERNET_FLAG_SECURE;
             referrer = WebBaseAddress();
         }
-        RequestHandles handles;
-        handles.Open(split, nullptr, "POST", referrer, flags, postTimeout, false);
-        const bool sent = handles.Request() != nullptr
-            && HttpSendRequestA(handles.Request(), formHeader, static_cast<DWORD>(std::strlen(formHeader)),
-                                const_cast<char*>(body), static_cast<DWORD>(std::strlen(body)));
+        Exchange exchange;
+        const bool sent = exchange.Run(url, split, nullptr, "POST", body, referrer, flags, postTimeout, false);
         text.Empty();
         if (sent)
-            ReadIntoString(handles.Request(), buffer, chunk, text);
+            ReadIntoString(exchange.Request(), buffer, chunk, text);
     }
     std::free(buffer);
     return true;

@@ -51,11 +51,11 @@ void BoxWatcher::Watch()
             lastText = text;
             LeaveCriticalSection(&textLock);
             PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+            ++answered;
             // Wait for it to go before looking for the next one.
             const ULONGLONG deadline = GetTickCount64() + 5000;
             while (IsWindow(box) && GetTickCount64() < deadline)
                 Sleep(10);
-            ++answered;
         }
         Sleep(20);
     }

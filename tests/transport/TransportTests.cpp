@@ -233,6 +233,25 @@ TEST_F(Transport, RedirectsAreFollowed)
     EXPECT_NE(0, GetToFile(Url("/t/first").c_str(), file.c_str()));
     EXPECT_EQ("/__echo/final", EchoField(ReadFile(file), "target"));
     DeleteFileA(file.c_str());
+
+    // 307 keeps the method and the body.
+    ASSERT_TRUE(SiteControl::Route("path=/t/keep&status=307&redirect=/__echo/kept"));
+    EXPECT_TRUE(PostForm(Url("/t/keep").c_str(), "a=1", text));
+    EXPECT_EQ("POST /__echo/kept HTTP/1.1", EchoField(std::string(text), "request-line"));
+    EXPECT_EQ("a=1", EchoBody(std::string(text)));
+}
+
+TEST_F(Transport, RedirectLoopEnds)
+{
+    ASSERT_TRUE(SiteControl::Route("path=/t/loop&redirect=/t/loop&body=looping"));
+    CString text("previous");
+    EXPECT_EQ(302, GetToString(Url("/t/loop").c_str(), text));
+    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_TRUE(PostForm(Url("/t/loop").c_str(), "", text));
+    EXPECT_STREQ("looping", text);
+    EXPECT_EQ(0, GetToFile(Url("/t/loop").c_str(), TempPath("larkspur-transport-loop.bin").c_str()));
+    // The first request and twenty redirects, each time.
+    EXPECT_EQ(3 * 21, SiteControl::CountInLog("/t/loop 302"));
 }
 
 TEST_F(Transport, BrokenBodyIsAFailedFileDownload)

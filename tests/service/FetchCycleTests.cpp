@@ -1,0 +1,90 @@
+#include "ServiceSession.h"
+#include "ServiceTesting.h"
+#include "SiteControl.h"
+#include "TimelineWorker.h"
+#include "Waiting.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using namespace ServiceTesting;
+
+class FetchCycle : public testing::Test {
+protected:
+    void SetUp() override { FreshStart(); }
+};
+
+TEST_F(FetchCycle, SignsInOnceThenReusesTheSession)
+{
+    ASSERT_TRUE(AddStatus("20000000001", "carol", "first of the cycle"));
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(1, SiteControl::CountInLog("https POST /sessions "));
+    // The sign-in's redirect and the download itself.
+    const int downloads = SiteControl::CountInLog("GET / ");
+    EXPECT_GE(downloads, 1);
+    TimelineEntry entry;
+    ASSERT_TRUE(FindEntry("20000000001", entry));
+    EXPECT_STREQ("carol", entry.screenName);
+    EXPECT_STREQ("first of the cycle", entry.text);
+
+    ASSERT_TRUE(AddStatus("20000000002", "carol", "second of the cycle"));
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(1, SiteControl::CountInLog("https POST /sessions "));
+    EXPECT_EQ(downloads + 1, SiteControl::CountInLog("GET / "));
+    EXPECT_TRUE(FindEntry("20000000002", entry));
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+}
+
+TEST_F(FetchCycle, FailedLoginDownloadsNothing)
+{
+    serviceSession.SetPassword("not the password");
+    ASSERT_TRUE(AddStatus("20000000101", "carol", "never fetched"));
+    BoxWatcher watcher("エラー");
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(LoginFailed, serviceSession.loginState.load());
+    ServiceSession::Text token;
+    serviceSession.GetToken(token);
+    EXPECT_STREQ("", token);
+    EXPECT_EQ(0, SiteControl::CountInLog("GET / "));
+    TimelineEntry entry;
+    EXPECT_FALSE(FindEntry("20000000101", entry));
+    EXPECT_EQ(0, watcher.Answered());
+}
+
+TEST_F(FetchCycle, OverloadPageShowsOneBoxAndIsNotScraped)
+{
+    ASSERT_TRUE(AddStatus("20000000201", "carol", "hidden by the overload"));
+    ASSERT_TRUE(SiteControl::Post("overload", "on=1"));
+    BoxWatcher watcher("エラー");
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(1, watcher.Answered());
+    EXPECT_EQ("[ERROR] サーバがいっぱいです。", watcher.LastText());
+    TimelineEntry entry;
+    EXPECT_FALSE(FindEntry("20000000201", entry));
+
+    // The next cycle goes on as usual.
+    ASSERT_TRUE(SiteControl::Post("overload", "on=0"));
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_TRUE(FindEntry("20000000201", entry));
+    EXPECT_EQ(1, watcher.Answered());
+}
+
+TEST_F(FetchCycle, BusyStaysRaisedWhileTheBoxIsOpen)
+{
+    ASSERT_TRUE(SiteControl::Post("overload", "on=1"));
+    serviceSession.fetchBusy = 1;
+    {
+        // Nobody answers yet: the worker waits on its box with the flag up.
+        ASSERT_TRUE(StartTimelineFetch());
+        ASSERT_TRUE(WaitUntil([] { return FindWindowA("#32770", "エラー") != nullptr; }, 15000));
+        EXPECT_EQ(1, serviceSession.fetchBusy.load());
+    }
+    BoxWatcher watcher("エラー");
+    EXPECT_TRUE(WaitUntil([] { return serviceSession.fetchBusy.load() == 0; }, 15000));
+    EXPECT_EQ(1, watcher.Answered());
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "ServiceSession.h"
+#include "ServiceTesting.h"
+#include "SignIn.h"
+#include "SiteControl.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using ServiceTesting::FreshStart;
+
+std::string Token()
+{
+    ServiceSession::Text token;
+    serviceSession.GetToken(token);
+    return token;
+}
+
+class SignInTest : public testing::Test {
+protected:
+    void SetUp() override { FreshStart(); }
+};
+
+TEST_F(SignInTest, KeepsTheScrapedTokenAndSendsItBack)
+{
+    EXPECT_TRUE(SignIn("alice", "wonderland"));
+    const std::string token = Token();
+    EXPECT_EQ(40u, token.size());
+    EXPECT_EQ(SiteControl::Last("front-token"), token);
+    EXPECT_EQ(token, SiteControl::Last("login-token"));
+    EXPECT_EQ("alice", SiteControl::Last("login-user"));
+    // The front page is posted with an empty body, the form goes over TLS.
+    EXPECT_EQ(1, SiteControl::CountInLog("http POST / "));
+    EXPECT_EQ(1, SiteControl::CountInLog("https POST /sessions "));
+    EXPECT_EQ("authenticity_token=" + token + "&session%5Busername_or_email%5D=alice&session%5Bpassword%5D=wonderland&q=",
+              SiteControl::Last("login-form"));
+}
+
+TEST_F(SignInTest, LongTokenIsCutTo255)
+{
+    const std::string value(300, 'k');
+    ASSERT_TRUE(SiteControl::Post("token", "mode=fixed&value=" + value));
+    SignIn("alice", "wonderland");
+    EXPECT_EQ(value.substr(0, 255), Token());
+    EXPECT_EQ(value.substr(0, 255), SiteControl::Last("login-token"));
+}
+
+TEST_F(SignInTest, PasswordReachesTheSiteUnchanged)
+{
+    const std::string password = "a&b=c+d%e f  %41";
+    FreshStart("bob", password);
+    EXPECT_TRUE(SignIn("bob", password.c_str()));
+    EXPECT_EQ(password, SiteControl::Last("login-password"));
+}
+
+TEST_F(SignInTest, FailurePagesGiveFalse)
+{
+    // A front page without the hidden field: the form still goes out, with
+    // an empty token, and the site rejects its parameters.
+    ASSERT_TRUE(SiteControl::Post("token", "mode=none"));
+    EXPECT_FALSE(SignIn("alice", "wonderland"));
+    EXPECT_EQ("", Token());
+    EXPECT_EQ(0u, SiteControl::Last("login-form").find("authenticity_token=&session%5Busername_or_email%5D=alice"));
+    ASSERT_TRUE(SiteControl::Post("token", "mode=normal"));
+
+    // A wrong password, then the two-words challenge after repeated failures.
+    FreshStart();
+    EXPECT_FALSE(SignIn("alice", "wrong"));
+    EXPECT_FALSE(SignIn("alice", "wrong"));
+    EXPECT_FALSE(SignIn("alice", "wrong"));
+    // The challenge now stands even for the right password.
+    EXPECT_FALSE(SignIn("alice", "wonderland"));
+}
+
+TEST_F(SignInTest, EachFailureTextGivesFalse)
+{
+    // Pages arrive in UTF-8 and are converted before the search.
+    const char* const pages[] = {
+        u8"<p>Invalid request parameters; try again</p>",
+        u8"<p>ユーザー名とパスワードの組み合わせが間違っています。</p>",
+        u8"<p>画像の中の２つの文字を見つけて入力してください</p>",
+    };
+    for (const char* page : pages) {
+        ASSERT_TRUE(SiteControl::Route("path=/sessions&body=" + SiteControl::Encode(page)));
+        EXPECT_FALSE(SignIn("alice", "wonderland")) << page;
+    }
+}
+
+TEST_F(SignInTest, AnswersWithoutFailureTextCountAsSuccess)
+{
+    ASSERT_TRUE(SiteControl::Route("path=/sessions&body="));
+    EXPECT_TRUE(SignIn("alice", "nobody checks"));
+    ASSERT_TRUE(SiteControl::Route("path=/sessions&status=500&body=" + SiteControl::Encode("<p>trouble</p>")));
+    EXPECT_TRUE(SignIn("alice", "nobody checks"));
+}
+
+} // namespace
