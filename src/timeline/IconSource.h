@@ -3,7 +3,8 @@
 
 // What the scraper asks of the profile picture cache: make sure the picture
 // at url is known. The Windows icon cache implements it; tests record the
-// calls. Add may block on a download and is called with no store lock held.
+// calls. Add may block on a download; it runs inside the scrape, under the
+// store's writer lock, which only other scrapes ever wait for.
 class IconSource {
 public:
     virtual ~IconSource() = default;

@@ -6,7 +6,6 @@
 #include "WebAddress.h"
 
 #include <cstring>
-#include <deque>
 
 namespace {
 
@@ -79,25 +78,22 @@ void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
     // address; an anchor to any other scheme or host gives none.
     const CString authorMarker = CString("<a href=\"") + WebBaseAddress();
 
-    // Read every block and ask for its picture before taking the store's
-    // writer lock: a picture may cost a download, and no lock is held across
-    // one. The batch then offers the entries in page order.
-    // A deque: a growing page never copies the entries read so far.
-    std::deque<TimelineEntry> entries;
+    // The batch holds the store's writer lock for the whole page, picture
+    // downloads included, so a second scrape (a status post's answer beside
+    // the fetch worker) waits for this one. Readers never take that lock and
+    // see the page only when the batch commits.
+    TimelineStore::Batch batch(store);
+    TimelineEntry entry;
     int cursor = 0;
     for (;;) {
         const CString block = ExtractBetween(page, "<li class=\"hentry ", "<li>", cursor);
         if (cursor < 0)
             break;
-        entries.emplace_back();
-        TimelineEntry& entry = entries.back();
+        std::memset(&entry, 0, sizeof entry);
         ReadStatusBlock(block, authorMarker, entry);
         if (icons != nullptr)
             icons->Add(entry.iconUrl);
-    }
-
-    TimelineStore::Batch batch(store);
-    for (const TimelineEntry& entry : entries)
         batch.Add(entry);
+    }
     batch.Commit();
 }

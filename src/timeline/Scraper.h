@@ -17,10 +17,11 @@ CString ExtractBetween(const CString& source, const char* start, const char* end
 CString ExtractBetween(const CString& source, const char* start, const char* end);
 
 // Cuts page into status blocks, fills one entry per block by its markers,
-// asks icons (may be null) for every block's picture, then offers the entries
-// to store as one batch: known ids and ids repeated within the page are
-// dropped, and the store is left newest first even when nothing was added.
-// A block counts only when some "<li>" follows its start marker.
+// asks icons (may be null) for the block's picture and offers the entry to
+// store; known ids and ids repeated within the page are dropped. The page is
+// one batch: other scrapes wait for it, readers see it whole, and the store
+// is left newest first even when nothing was added. A block counts only when
+// some "<li>" follows its start marker.
 void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons);
 
 #endif

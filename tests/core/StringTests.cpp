@@ -160,16 +160,4 @@ TEST(CStringTest, AppendAcrossManyChunksKeepsEveryByte)
     EXPECT_STREQ("abcabc", twice);
 }
 
-TEST(CStringTest, SubstringsAreClampedToTheString)
-{
-    const CString text("hentry");
-    EXPECT_STREQ("try", text.Mid(3));
-    EXPECT_STREQ("en", text.Mid(1, 2));
-    EXPECT_STREQ("", text.Mid(6, 1));
-    EXPECT_STREQ("", text.Mid(9, 1));
-    EXPECT_STREQ("he", text.Mid(-3, 2));
-    EXPECT_STREQ("hentry", text.Left(99));
-    EXPECT_STREQ("", text.Left(-1));
-}
-
 } // namespace
