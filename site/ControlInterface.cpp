@@ -94,7 +94,8 @@ HttpResponse Site::ControlStatus(const FormData& parameters)
         status.fromPlainText = false;
         status.contentHtml = parameters.Get("html");
     }
-    if (parameters.Has("id")) {
+    // An empty id asks for the next automatic one, like no id at all.
+    if (!parameters.Get("id").empty()) {
         status.id = parameters.Get("id");
         if (!IsDecimal(status.id, 40)) return BadParameters("id must be 1 to 40 decimal digits");
     }

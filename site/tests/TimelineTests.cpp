@@ -76,7 +76,7 @@ TEST(Timeline, ControlStatusesAppearAsGiven)
                                           "&icon=" + FormEncode("http://elsewhere.example/p.gif")),
               "1234567890123456789\n");
     // Automatic ids continue above the largest one given.
-    ASSERT_EQ(Control(port, "status", "user=amy&text=later"), "1234567890123456790\n");
+    ASSERT_EQ(Control(port, "status", "id=&user=amy&text=later"), "1234567890123456790\n");
 
     Browser browser(port);
     ASSERT_TRUE(SignInDemo(browser));
