@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 
 namespace sitetest {
@@ -22,6 +23,14 @@ const std::string& CertificateFolder()
         if (made.empty() || std::system(command.c_str()) != 0) std::abort();
         return made;
     }();
+    // The folder (keys and request log included) goes when the run ends.
+    static const struct Remover {
+        ~Remover()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        }
+    } remover;
     return folder;
 }
 
