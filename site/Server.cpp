@@ -27,14 +27,17 @@ Server::Server(ServerOptions serverOptions)
       control(asio::make_strand(io)),
       tls(asio::ssl::context::tls_server),
       site(options.demo, log),
-      ticker(control)
+      ticker(control),
+      offlineTimer(control)
 {
     site.SetReleaseHandler([this] { registry.ReleaseAll(); });
+    site.SetOfflineHandler([this](int milliseconds) { GoOffline(milliseconds); });
 }
 
 Server::~Server()
 {
     site.SetReleaseHandler(nullptr);
+    site.SetOfflineHandler(nullptr);
 }
 
 bool Server::Start(std::string& error)
@@ -158,8 +161,36 @@ void Server::Stop()
         ErrorCode ignored;
         for (auto& acceptor : acceptors) acceptor->close(ignored);
         ticker.cancel();
+        offlineTimer.cancel();
         if (signals) signals->signals.cancel(ignored);
         registry.StopAll();
+    });
+}
+
+void Server::GoOffline(int milliseconds)
+{
+    asio::post(control, [this, milliseconds] {
+        if (stopping) return;
+        std::vector<asio::ip::address> addresses;
+        ErrorCode ignored;
+        for (auto& acceptor : acceptors) {
+            addresses.push_back(acceptor->local_endpoint(ignored).address());
+            acceptor->close(ignored);
+            closedAcceptors.push_back(std::move(acceptor));
+        }
+        acceptors.clear();
+        registry.StopAll();
+        offlineTimer.expires_after(std::chrono::milliseconds(milliseconds));
+        offlineTimer.async_wait([this, addresses](const ErrorCode& error) {
+            if (error || stopping) return;
+            for (const asio::ip::address& address : addresses) {
+                std::string failure;
+                if (Listen(address, failure))
+                    Accept(*acceptors.back());
+                else
+                    std::fprintf(stderr, "larkspur-site: %s\n", failure.c_str());
+            }
+        });
     });
 }
 

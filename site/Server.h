@@ -47,6 +47,9 @@ public:
     void Stop();
     // Stop on SIGINT and SIGTERM.
     void StopOnSignals();
+    // Closes the listeners and every connection, and listens again on the
+    // same addresses after `milliseconds`. Any thread.
+    void GoOffline(int milliseconds);
 
     Site& TheSite() { return site; }
     std::size_t OpenConnections() const { return registry.Count(); }
@@ -67,6 +70,9 @@ private:
     Site site;
     ConnectionRegistry registry;
     boost::asio::steady_timer ticker;
+    boost::asio::steady_timer offlineTimer;
+    // Closed listeners stay allocated: their cancelled accepts still refer to them.
+    std::vector<std::unique_ptr<boost::asio::ip::tcp::acceptor>> closedAcceptors;
     std::unique_ptr<class SignalWatch> signals;
     unsigned short port = 0;
     std::atomic<bool> stopping{false};

@@ -54,9 +54,17 @@ void Site::SetReleaseHandler(std::function<void()> handler)
     releaseHandler = std::move(handler);
 }
 
+void Site::SetOfflineHandler(std::function<void(int)> handler)
+{
+    std::lock_guard<std::mutex> lock(releaseMutex);
+    offlineHandler = std::move(handler);
+}
+
 void Site::ResetLocked()
 {
+    const std::uint64_t nextId = state.NextId();
     state = SiteState();
+    state.ContinueIdsFrom(nextId);
     SeedBaseAccounts(state);
     if (demo) SeedDemoContent(state, NowSeconds());
     tickerCount = 0;

@@ -38,6 +38,9 @@ public:
     void AddTickerStatus();
     // Called by Reset to let go of requests held without an answer.
     void SetReleaseHandler(std::function<void()> handler);
+    // Called by the control interface's offline: stop listening and drop
+    // every connection for the given milliseconds, as if the server were down.
+    void SetOfflineHandler(std::function<void(int)> handler);
 
 private:
     // The web site proper (SitePages.cpp).
@@ -74,6 +77,7 @@ private:
     SiteState state;
     std::size_t tickerCount = 0;
     std::function<void()> releaseHandler;
+    std::function<void(int)> offlineHandler;
     std::mutex releaseMutex;
 };
 

@@ -29,9 +29,10 @@ std::string LowerAscii(std::string text)
     return text;
 }
 
-const std::string* TokenOrNull(const Session& session)
+// The token a page shows: none while the token mode hides it.
+const std::string* TokenOrNull(const SiteState& state, const Session& session)
 {
-    return session.token.empty() ? nullptr : &session.token;
+    return state.tokenMode == TokenMode::None || session.token.empty() ? nullptr : &session.token;
 }
 
 }  // namespace
@@ -86,7 +87,7 @@ HttpResponse Site::HomeAnswer(const Session& session, const std::string& host)
 {
     std::vector<StatusView> views =
         ViewsOf(state.Newest(static_cast<std::size_t>(state.pageSize), nullptr), host);
-    return HtmlAnswer(200, HomePage(host, session.user, TokenOrNull(session), views));
+    return HtmlAnswer(200, HomePage(host, session.user, TokenOrNull(state, session), views));
 }
 
 HttpResponse Site::Serve(const HttpRequest& request, const std::string& host)
@@ -120,9 +121,9 @@ HttpResponse Site::ServeRoot(const HttpRequest& request, const std::string& host
         page = HomeAnswer(session, host);
     } else {
         session.user.clear();
-        page = HtmlAnswer(200, FrontPage(host, TokenOrNull(session)));
+        page = HtmlAnswer(200, FrontPage(host, TokenOrNull(state, session)));
     }
-    if (!session.token.empty()) state.recorded["front-token"] = session.token;
+    if (const std::string* shown = TokenOrNull(state, session)) state.recorded["front-token"] = *shown;
     for (const HttpHeader& header : response.headers) page.AddHeader(header.name, header.value);
     return page;
 }
@@ -162,7 +163,7 @@ HttpResponse Site::ServeSignIn(const HttpRequest& request, const std::string& ho
             // two words of its picture, which the client cannot give.
             answer = HtmlAnswer(200, ChallengePage(host));
         } else {
-            answer = HtmlAnswer(200, WrongPasswordPage(host, TokenOrNull(session)));
+            answer = HtmlAnswer(200, WrongPasswordPage(host, TokenOrNull(state, session)));
         }
     }
     for (const HttpHeader& header : cookies.headers) answer.AddHeader(header.name, header.value);

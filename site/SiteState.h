@@ -63,6 +63,10 @@ public:
     std::vector<const StatusRecord*> Newest(std::size_t limit,
                                             const std::function<bool(const StatusRecord&)>& accept) const;
     bool HasStatusText(const std::string& user, const std::string& plainText) const;
+    // Automatic ids go on from here; a reset keeps them growing, since a
+    // client that watched the old timeline still holds its ids.
+    std::uint64_t NextId() const { return nextId; }
+    void ContinueIdsFrom(std::uint64_t id) { if (id > nextId) nextId = id; }
 
     Session& CreateSession();
     Session* FindSession(const std::string& id);

@@ -101,7 +101,10 @@ TEST(SignIn, TokenModes)
     Browser none(port);
     Reply front = none.Post("/", "");
     EXPECT_EQ(front.body.find("authenticity_token"), std::string::npos);
-    EXPECT_EQ(none.Post("/sessions", LoginForm("", "demo", "demo"), true).status, 302);
+    // The session still has a token the form must carry.
+    Reply refused = none.Post("/sessions", LoginForm("", "demo", "demo"), true);
+    EXPECT_EQ(refused.status, 403);
+    EXPECT_NE(refused.body.find("Invalid request parameters;"), std::string::npos);
 
     const std::string fixed = std::string(150, 'A') + std::string(150, 'z');
     ASSERT_EQ(Control(port, "token", "mode=fixed&value=" + fixed), "ok\n");

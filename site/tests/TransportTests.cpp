@@ -2,6 +2,8 @@
 // persistent connections, broken requests, echo and held requests.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "TestSupport.h"
 
 using namespace sitetest;
@@ -148,6 +150,32 @@ TEST(Transport, HeldRequestsBlockNobodyAndResetReleasesThem)
     ASSERT_EQ(Control(server.Port(), "reset", ""), "ok\n");
     EXPECT_TRUE(held.ClosedWithin(2000ms));
     EXPECT_TRUE(heldPlain.ClosedWithin(2000ms));
+}
+
+TEST(Transport, OfflineRefusesConnectionsThenListensAgain)
+{
+    RunningServer server;
+    Client open(server.Port(), false);
+    ASSERT_TRUE(open.Send(Get("/", server.Port())));
+    EXPECT_EQ(open.Receive().status, 200);
+
+    Control(server.Port(), "offline", "ms=700");
+    // Open connections are dropped and new ones refused, as if the server were down.
+    EXPECT_TRUE(open.ClosedWithin(1000ms));
+    EXPECT_FALSE(Client(server.Port(), false).Connected());
+
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    bool back = false;
+    while (!back && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(50ms);
+        back = Client(server.Port(), false).Connected();
+    }
+    EXPECT_TRUE(back);
+    Browser browser(server.Port());
+    EXPECT_EQ(browser.Get("/", true).status, 200);
+    int status = 0;
+    Control(server.Port(), "offline", "ms=0", &status);
+    EXPECT_EQ(status, 400);
 }
 
 TEST(Transport, ShutdownClosesHeldConnections)

@@ -87,4 +87,22 @@ TEST_F(FetchCycle, BusyStaysRaisedWhileTheBoxIsOpen)
     EXPECT_EQ(1, watcher.Answered());
 }
 
+TEST_F(FetchCycle, ServerDownGivesAnEmptyPage)
+{
+    ASSERT_TRUE(RunFetchCycle()); // signed in
+    const int before = StoreCount();
+    // The simulator drops its connections and refuses new ones for a while.
+    SiteControl::Post("offline", "ms=4000");
+    ASSERT_TRUE(WaitUntil([] { return SiteControl::Get("/__control/log") == 0; }, 5000));
+    EXPECT_TRUE(RunFetchCycle());
+    EXPECT_EQ(before, StoreCount());
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+
+    ASSERT_TRUE(WaitUntil([] { return SiteControl::Get("/__control/log") == 200; }, 10000));
+    ASSERT_TRUE(AddStatus("20000000501", "carol", "back again"));
+    ASSERT_TRUE(RunFetchCycle());
+    TimelineEntry entry;
+    EXPECT_TRUE(FindEntry("20000000501", entry));
+}
+
 } // namespace
