@@ -19,3 +19,12 @@ void ConvertPageFromUtf8(CString& page)
         page = converted;
     std::free(converted);
 }
+
+bool ContainsAny(const CString& page, const char* const* markers, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (page.Find(markers[i]) >= 0)
+            return true;
+    }
+    return false;
+}

@@ -7,4 +7,7 @@
 // page, or one whose conversion fails, stays as received.
 void ConvertPageFromUtf8(CString& page);
 
+// True when page holds any of the count markers (code-page aware search).
+bool ContainsAny(const CString& page, const char* const* markers, int count);
+
 #endif

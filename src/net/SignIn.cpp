@@ -34,8 +34,6 @@ CString ScrapeToken(const CString& page)
 
 bool SignIn(const char* user, const char* password)
 {
-    bool result = true;
-
     CString frontPage;
     PostForm(WebBaseAddress(), "", frontPage);
     serviceSession.SetToken(ScrapeToken(frontPage));
@@ -53,9 +51,7 @@ bool SignIn(const char* user, const char* password)
     CString answer;
     PostForm(SignInAddress(), form, answer);
     ConvertPageFromUtf8(answer);
-    for (const char* marker : failureMarkers) {
-        if (answer.Find(marker) >= 0)
-            result = false;
-    }
-    return result;
+    // Any one of the failure texts fails the sign-in; anything else, an empty
+    // answer included, counts as signed in.
+    return !ContainsAny(answer, failureMarkers, sizeof failureMarkers / sizeof failureMarkers[0]);
 }

@@ -40,10 +40,8 @@ void PostStatus(const char* text)
     CString answer;
     PostForm(StatusUpdateAddress(), form, answer);
     ConvertPageFromUtf8(answer);
-    for (const char* marker : rejectionMarkers) {
-        if (answer.Find(marker) >= 0)
-            return;
-    }
+    if (ContainsAny(answer, rejectionMarkers, sizeof rejectionMarkers / sizeof rejectionMarkers[0]))
+        return;
     if (serviceSession.fetchBusy.load() == 0)
         ScrapeTimelinePage(answer);
 }

@@ -215,6 +215,15 @@ TEST_F(Transport, CookiesAreKeptAcrossCalls)
     // Over https to the same host too.
     ASSERT_TRUE(PostForm(SecureUrl("/__echo/after").c_str(), "", text));
     EXPECT_NE(std::string::npos, std::string(text).find("flavour=salt")) << text;
+
+    // A cookie that comes with a redirect (as a sign-in's does) is kept and
+    // already sent to the redirect's target.
+    ASSERT_TRUE(SiteControl::Route("path=/t/signed&redirect=/__echo/landing&cookie=" + SiteControl::Encode("auth=yes; Path=/")));
+    ASSERT_TRUE(PostForm(SecureUrl("/t/signed").c_str(), "a=1", text));
+    EXPECT_EQ("/__echo/landing", EchoField(std::string(text), "target"));
+    EXPECT_NE(std::string::npos, std::string(text).find("auth=yes")) << text;
+    ASSERT_TRUE(PostForm(Url("/__echo/later").c_str(), "", text));
+    EXPECT_NE(std::string::npos, std::string(text).find("auth=yes")) << text;
 }
 
 TEST_F(Transport, RedirectsAreFollowed)
