@@ -1,23 +1,9 @@
 #include "CommandLine.h"
 
+#include "FormData.h"
+
 namespace site {
 
-namespace {
-
-bool ReadNumber(const std::string& text, long minimum, long maximum, long& value)
-{
-    if (text.empty() || text.size() > 9) return false;
-    long number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + (c - '0');
-    }
-    if (number < minimum || number > maximum) return false;
-    value = number;
-    return true;
-}
-
-}  // namespace
 
 const char* UsageText()
 {
@@ -54,7 +40,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, ServerOptions& 
             value = arguments[++i];
             return true;
         };
-        long number = 0;
+        long long number = 0;
         if (name == "--help" || name == "-h") {
             wantsHelp = true;
             return true;
@@ -62,7 +48,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, ServerOptions& 
             options.demo = true;
         } else if (name == "--port") {
             if (!takeValue()) return false;
-            if (!ReadNumber(value, 0, 65535, number)) {
+            if (!ReadInteger(value, 0, 65535, number)) {
                 error = "--port must be 0 to 65535";
                 return false;
             }
@@ -76,7 +62,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, ServerOptions& 
             options.dataDir = value;
         } else if (name == "--demo-interval") {
             if (!takeValue()) return false;
-            if (!ReadNumber(value, 1, 86400, number)) {
+            if (!ReadInteger(value, 1, 86400, number)) {
                 error = "--demo-interval must be 1 to 86400 seconds";
                 return false;
             }

@@ -46,16 +46,15 @@ HttpResponse Site::HandleControl(const HttpRequest& request, const std::string& 
         return Ok();
     }
     if (verb == "offline") {
-        const std::string text = parameters.Get("ms");
-        const int milliseconds = IsDecimal(text, 5) ? std::stoi(text) : 0;
-        if (milliseconds < 1 || milliseconds > 60000) return BadParameters("ms must be 1 to 60000");
+        long long milliseconds = 0;
+        if (!ReadInteger(parameters.Get("ms"), 1, 60000, milliseconds)) return BadParameters("ms must be 1 to 60000");
         std::function<void(int)> offline;
         {
             std::lock_guard<std::mutex> lock(releaseMutex);
             offline = offlineHandler;
         }
         if (!offline) return TextAnswer(501, "offline needs a running server\n");
-        offline(milliseconds);
+        offline(static_cast<int>(milliseconds));
         return Ok();
     }
     if (verb == "account") return ControlAccount(parameters);

@@ -103,4 +103,17 @@ std::string FindCookie(const std::string& cookieHeader, const std::string& name)
     return std::string();
 }
 
+bool ReadInteger(const std::string& text, long long minimum, long long maximum, long long& value)
+{
+    if (text.empty() || text.size() > 12) return false;
+    long long number = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+    }
+    if (number < minimum || number > maximum) return false;
+    value = number;
+    return true;
+}
+
 }  // namespace site

@@ -29,6 +29,10 @@ private:
     std::vector<std::pair<std::string, std::string>> pairs;
 };
 
+// A whole decimal number within [minimum, maximum] (parameters and command
+// line arguments); false otherwise.
+bool ReadInteger(const std::string& text, long long minimum, long long maximum, long long& value);
+
 // Percent-encodes every byte but [A-Za-z0-9-._~] (for building addresses).
 std::string EncodeUriComponent(std::string_view text);
 

@@ -75,7 +75,10 @@ std::size_t TagLength(std::string_view text, std::size_t at)
 
 }  // namespace
 
-std::string EscapeHtml(std::string_view text)
+namespace {
+
+// Display names keep a '>' as it is; everything else escapes all four.
+std::string Escape(std::string_view text, bool greaterThan)
 {
     std::string escaped;
     escaped.reserve(text.size());
@@ -83,7 +86,7 @@ std::string EscapeHtml(std::string_view text)
         switch (c) {
         case '&': escaped += "&amp;"; break;
         case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
+        case '>': escaped += greaterThan ? "&gt;" : ">"; break;
         case '"': escaped += "&quot;"; break;
         default: escaped += c;
         }
@@ -91,19 +94,16 @@ std::string EscapeHtml(std::string_view text)
     return escaped;
 }
 
+}  // namespace
+
+std::string EscapeHtml(std::string_view text)
+{
+    return Escape(text, true);
+}
+
 std::string EscapeDisplayName(std::string_view text)
 {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
-        }
-    }
-    return escaped;
+    return Escape(text, false);
 }
 
 std::string RenderStatusText(std::string_view text)

@@ -28,7 +28,7 @@ unsigned NameHash(const std::string& name)
 
 }  // namespace
 
-ImageNameKind ParseImageName(const std::string& name, ImageSpec& spec)
+ImageNameKind ParseImageName(const std::string& name, ImageSpec& shape)
 {
     std::size_t at = 0;
     int width = 0, height = 0;
@@ -45,15 +45,15 @@ ImageNameKind ParseImageName(const std::string& name, ImageSpec& spec)
     else if (rest == "-opaque.gif" || rest == "-opaque.jpg" || rest == "-opaque.bmp") return ImageNameKind::Unsupported;
     else return ImageNameKind::NotPicture;
     if (width < 1 || height < 1 || width > maxImageSide || height > maxImageSide) return ImageNameKind::Unsupported;
-    spec.width = width;
-    spec.height = height;
-    spec.format = format;
+    shape.width = width;
+    shape.height = height;
+    shape.format = format;
     return ImageNameKind::Picture;
 }
 
-Rgba PatternPixel(const std::string& name, const ImageSpec& spec, int x, int y)
+Rgba PatternPixel(const std::string& name, const ImageSpec& shape, int x, int y)
 {
-    const int w = spec.width, h = spec.height;
+    const int w = shape.width, h = shape.height;
     const unsigned hash = NameHash(name);
     // Horizontal and vertical ramps plus diagonal stripes: every direction of
     // scaling leaves its trace.
@@ -68,7 +68,7 @@ Rgba PatternPixel(const std::string& name, const ImageSpec& spec, int x, int y)
     pixel.g = static_cast<std::uint8_t>(channels[(rotate + 1) % 3]);
     pixel.b = static_cast<std::uint8_t>(channels[(rotate + 2) % 3]);
     pixel.a = 255;
-    if (spec.format == ImageFormat::Png) {
+    if (shape.format == ImageFormat::Png) {
         // Squared distance from the middle, relative to the inscribed ellipse.
         long long dx = 2LL * x + 1 - w, dy = 2LL * y + 1 - h;
         long long ww = 1LL * w * w, hh = 1LL * h * h;
@@ -79,12 +79,12 @@ Rgba PatternPixel(const std::string& name, const ImageSpec& spec, int x, int y)
     return pixel;
 }
 
-std::vector<Rgba> PatternPixels(const std::string& name, const ImageSpec& spec)
+std::vector<Rgba> PatternPixels(const std::string& name, const ImageSpec& shape)
 {
     std::vector<Rgba> pixels;
-    pixels.reserve(static_cast<std::size_t>(spec.width) * spec.height);
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) pixels.push_back(PatternPixel(name, spec, x, y));
+    pixels.reserve(static_cast<std::size_t>(shape.width) * shape.height);
+    for (int y = 0; y < shape.height; ++y) {
+        for (int x = 0; x < shape.width; ++x) pixels.push_back(PatternPixel(name, shape, x, y));
     }
     return pixels;
 }

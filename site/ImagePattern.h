@@ -25,7 +25,7 @@ constexpr int maxImageSide = 512;
 
 // Reads a picture's file name: "48x48.png", "48x48-opaque.png", "48x48.gif",
 // "73x73.jpg", "64x64.bmp".
-ImageNameKind ParseImageName(const std::string& name, ImageSpec& spec);
+ImageNameKind ParseImageName(const std::string& name, ImageSpec& shape);
 
 struct Rgba {
     std::uint8_t r, g, b, a;
@@ -35,8 +35,8 @@ struct Rgba {
 // changes with position (so a faulty scaler shows) and, for pictures with
 // alpha, transparent corners, a half-transparent ring and an opaque middle.
 // `name` shifts the colours so that different pictures look different.
-Rgba PatternPixel(const std::string& name, const ImageSpec& spec, int x, int y);
-std::vector<Rgba> PatternPixels(const std::string& name, const ImageSpec& spec);
+Rgba PatternPixel(const std::string& name, const ImageSpec& shape, int x, int y);
+std::vector<Rgba> PatternPixels(const std::string& name, const ImageSpec& shape);
 
 }  // namespace site
 

@@ -42,12 +42,12 @@ const char* ContentTypeForName(const std::string& name)
     return "application/octet-stream";
 }
 
-std::string EncodeImage(const std::string& name, const ImageSpec& spec)
+std::string EncodeImage(const std::string& name, const ImageSpec& shape)
 {
-    std::vector<Rgba> pixels = PatternPixels(name, spec);
+    std::vector<Rgba> pixels = PatternPixels(name, shape);
     std::string file;
-    const int w = spec.width, h = spec.height;
-    switch (spec.format) {
+    const int w = shape.width, h = shape.height;
+    switch (shape.format) {
     case ImageFormat::Png: {
         std::vector<unsigned char> rgba = Channels(pixels, 4);
         stbi_write_png_to_func(AppendToString, &file, w, h, 4, rgba.data(), w * 4);
@@ -84,12 +84,12 @@ ImageAnswer ImageStore::Lookup(const std::string& name)
         if (found != cache.end()) return found->second;
     }
     ImageAnswer answer;
-    ImageSpec spec;
-    switch (ParseImageName(name, spec)) {
+    ImageSpec shape;
+    switch (ParseImageName(name, shape)) {
     case ImageNameKind::Picture:
         answer.status = 200;
         answer.contentType = ContentTypeForName(name);
-        answer.body = std::make_shared<const std::string>(EncodeImage(name, spec));
+        answer.body = std::make_shared<const std::string>(EncodeImage(name, shape));
         break;
     case ImageNameKind::NotPicture:
         // Served with an image type where the name suggests one, so that the

@@ -28,7 +28,7 @@ private:
 };
 
 // The encoded file for a picture name that ParseImageName accepted.
-std::string EncodeImage(const std::string& name, const ImageSpec& spec);
+std::string EncodeImage(const std::string& name, const ImageSpec& shape);
 const char* ContentTypeForName(const std::string& name);
 
 }  // namespace site

@@ -7,20 +7,6 @@ namespace site {
 
 namespace {
 
-// A whole decimal number within [minimum, maximum]; false otherwise.
-bool ReadInteger(const std::string& text, long long minimum, long long maximum, long long& value)
-{
-    if (text.empty() || text.size() > 12) return false;
-    long long number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        number = number * 10 + (c - '0');
-    }
-    if (number < minimum || number > maximum) return false;
-    value = number;
-    return true;
-}
-
 const long long maxGeneratedSize = 512LL * 1024 * 1024;
 
 }  // namespace

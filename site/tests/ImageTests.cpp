@@ -72,14 +72,14 @@ TEST(Images, ServedPicturesDecodeToThePattern)
         // stb reports GIFs as four channels whatever the file holds.
         EXPECT_EQ(image.channels, c.channels);
 
-        site::ImageSpec spec;
-        ASSERT_EQ(site::ParseImageName(c.name, spec), site::ImageNameKind::Picture);
+        site::ImageSpec shape;
+        ASSERT_EQ(site::ParseImageName(c.name, shape), site::ImageNameKind::Picture);
         long long difference = 0;
         int transparent = 0, half = 0, opaque = 0;
         for (int y = 0; y < image.height; ++y) {
             for (int x = 0; x < image.width; ++x) {
-                site::Rgba expected = site::PatternPixel(c.name, spec, x, y);
-                if (spec.format == site::ImageFormat::Gif) expected = site::GifPaletteColour(site::GifPaletteIndex(expected));
+                site::Rgba expected = site::PatternPixel(c.name, shape, x, y);
+                if (shape.format == site::ImageFormat::Gif) expected = site::GifPaletteColour(site::GifPaletteIndex(expected));
                 const unsigned char* got = image.At(x, y);
                 difference += std::abs(got[0] - expected.r) + std::abs(got[1] - expected.g) + std::abs(got[2] - expected.b);
                 EXPECT_EQ(got[3], expected.a);
@@ -90,7 +90,7 @@ TEST(Images, ServedPicturesDecodeToThePattern)
         }
         double mean = static_cast<double>(difference) / (3.0 * image.width * image.height);
         EXPECT_LE(mean, c.tolerance);
-        if (spec.format == site::ImageFormat::Png && c.height > 1) {
+        if (shape.format == site::ImageFormat::Png && c.height > 1) {
             EXPECT_GT(transparent, 0);
             EXPECT_GT(half, 0);
             EXPECT_GT(opaque, 0);

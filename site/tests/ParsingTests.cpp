@@ -204,12 +204,12 @@ TEST(ImagePattern, ReadsPictureNames)
         {"9999999x1.png", ImageNameKind::NotPicture, 0, 0, ImageFormat::Png},
     };
     for (const Case& c : cases) {
-        ImageSpec spec;
-        ASSERT_EQ(ParseImageName(c.name, spec), c.kind) << c.name;
+        ImageSpec shape;
+        ASSERT_EQ(ParseImageName(c.name, shape), c.kind) << c.name;
         if (c.kind != ImageNameKind::Picture) continue;
-        EXPECT_EQ(spec.width, c.width) << c.name;
-        EXPECT_EQ(spec.height, c.height) << c.name;
-        EXPECT_EQ(spec.format, c.format) << c.name;
+        EXPECT_EQ(shape.width, c.width) << c.name;
+        EXPECT_EQ(shape.height, c.height) << c.name;
+        EXPECT_EQ(shape.format, c.format) << c.name;
     }
 }
 
