@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
+
 // Pixels as 0xAARRGGBB words, top row first (the way a person reads a
 // picture), so that the tests' own arithmetic never shares the scaler's
 // bottom-up indexing.
@@ -32,9 +34,5 @@ Picture ReferenceScale(const Picture& source, bool filterAlpha, int width, int h
 
 // A picture whose channels all vary, so a mixed-up channel or row shows.
 Picture Pattern(int width, int height, bool varyAlpha);
-
-// The temporary folder (with its trailing backslash) and the names in a folder.
-std::string TempFolder();
-std::vector<std::string> FolderNames(const std::string& folder);
 
 #endif

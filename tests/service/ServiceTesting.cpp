@@ -2,6 +2,7 @@
 
 #include "ServiceSession.h"
 #include "SiteControl.h"
+#include "TempFolder.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
 #include "TimelineWorker.h"
@@ -53,19 +54,7 @@ int StoreCount()
 
 std::vector<std::string> TempFiles()
 {
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(folder) + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+    return FolderNames(TempFolder());
 }
 
 std::string ToAnsi(const std::string& utf8)
