@@ -14,9 +14,12 @@ free_port() {
   echo "$port"
 }
 
+# Native build (simulator, portable core): build_native DIR [cmake args]
 build_native() {
-  cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-  cmake --build "$build/native" -j"$jobs"
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release -DLARKSPUR_SITE=ON "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
 }
 
 # Cross-builds for Windows: build_windows x86_64|i686 DIR [cmake args]
@@ -32,12 +35,13 @@ make_certs() {
   bash "$root/scripts/make-certs.sh" "$build/certs" >/dev/null
 }
 
-# Starts the simulator on port $1 with extra arguments; waits until it listens.
+# Starts the simulator built in native tree $1 on port $2 with extra
+# arguments; waits until it listens.
 start_site() {
-  local port=$1
-  shift
+  local tree=$1 port=$2
+  shift 2
   local out="$build/site-$port.out"
-  "$build/native/site/larkspur-site" --port "$port" --data "$build/certs" "$@" >"$out" 2>&1 &
+  "$tree/site/larkspur-site" --port "$port" --data "$build/certs" "$@" >"$out" 2>&1 &
   site_pid=$!
   for _ in $(seq 1 100); do
     grep -q "listening on port" "$out" 2>/dev/null && return 0

@@ -11,10 +11,10 @@ bash "$root/scripts/setup.sh"
 
 port=$(free_port 47110)
 echo "== native build (simulator, portable core)"
-build_native
+build_native "$build/native" -DLARKSPUR_TESTS=ON
 make_certs
 echo "== Windows build (x86_64) for web host localhost:$port"
-build_windows x86_64 "$build/win64" -DLARKSPUR_WEB_HOST="localhost:$port"
+build_windows x86_64 "$build/win64" -DLARKSPUR_TESTS=ON -DLARKSPUR_WEB_HOST="localhost:$port"
 
 site_pid=""
 xvfb_pid=""
@@ -29,19 +29,19 @@ echo "== Wine prefix, X display, simulator"
 start_xvfb
 fresh_prefix "$build/wine-test" "$build/win64/tests/add_root_cert.exe"
 /usr/lib/wine/wineserver -p || true  # keeps one server for the whole run
-start_site "$port"
+start_site "$build/native" "$port"
 
 failed=0
 echo "== native tests"
-ctest --test-dir "$build/native" --output-on-failure || failed=1
+ctest --no-tests=error --test-dir "$build/native" --output-on-failure || failed=1
 echo "== client tests under Wine"
-LARKSPUR_WINE_READY=1 TZ=Asia/Tokyo ctest --test-dir "$build/win64" --output-on-failure || failed=1
+LARKSPUR_WINE_READY=1 TZ=Asia/Tokyo ctest --no-tests=error --test-dir "$build/win64" --output-on-failure || failed=1
 
 echo "== fuzzing the scraper and the text functions (60 s)"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLARKSPUR_FUZZ=ON -DLARKSPUR_SITE=OFF -DLARKSPUR_SANITIZE=OFF -DLARKSPUR_TSAN=OFF >/dev/null
 cmake --build "$build/fuzz" --target timeline_fuzz -j"$jobs"
-ctest --test-dir "$build/fuzz" -R timeline_fuzz --output-on-failure || failed=1
+ctest --no-tests=error --test-dir "$build/fuzz" -R timeline_fuzz --output-on-failure || failed=1
 
 if [ "$failed" -ne 0 ]; then
   echo "== FAILED"
