@@ -300,14 +300,16 @@ TEST_F(Transport, SilentServersAreAbandoned)
     const std::string stall = Url("/t/stall");
     const std::string file = TempPath("larkspur-transport-hang.bin");
     const std::string stallFile = TempPath("larkspur-transport-stall.bin");
-    Outcome getHang, getStall, fileHang, fileStall, postHang;
-    CString hangText, stallText, postText;
+    const std::string secureHang = SecureUrl("/t/hang");
+    Outcome getHang, getStall, fileHang, fileStall, postHang, securePostHang;
+    CString hangText, stallText, postText, securePostText;
     std::thread threads[] = {
         timed([&] { return GetToString(hang.c_str(), hangText); }, getHang),
         timed([&] { return GetToString(stall.c_str(), stallText); }, getStall),
         timed([&] { return GetToFile(hang.c_str(), file.c_str()); }, fileHang),
         timed([&] { return GetToFile(stall.c_str(), stallFile.c_str()); }, fileStall),
         timed([&] { return PostForm(hang.c_str(), "a=1", postText) ? 1 : 0; }, postHang),
+        timed([&] { return PostForm(secureHang.c_str(), "a=1", securePostText) ? 1 : 0; }, securePostHang),
     };
     for (std::thread& t : threads)
         t.join();
@@ -323,9 +325,13 @@ TEST_F(Transport, SilentServersAreAbandoned)
     const std::string stalled(stallText, stallText.GetLength());
     EXPECT_GE(stalled.size(), 2048u);
     EXPECT_EQ(Pattern(stalled.size()), stalled);
-    EXPECT_GE(postHang.seconds, 55.0);
-    EXPECT_LT(postHang.seconds, 90.0);
+    // A sign-in to a silent server over TLS gives up as well.
+    for (const Outcome* post : {&postHang, &securePostHang}) {
+        EXPECT_GE(post->seconds, 55.0);
+        EXPECT_LT(post->seconds, 90.0);
+    }
     EXPECT_TRUE(postText.IsEmpty());
+    EXPECT_TRUE(securePostText.IsEmpty());
     DeleteFileA(file.c_str());
     DeleteFileA(stallFile.c_str());
 }
