@@ -1,0 +1,42 @@
+#ifndef LARKSPUR_FRAMEWORK_FRAMEBARS_H
+#define LARKSPUR_FRAMEWORK_FRAMEBARS_H
+
+#include <windows.h>
+#include <commctrl.h>
+
+// The pieces of a frame window's bars that do not depend on the frame's type.
+
+// Control ids of the frame's bars and the id of its first rebar band.
+const UINT topBarId = 0xE800;
+const UINT statusBarId = 0xE801;
+const UINT firstBandId = 0xEB00;
+
+// The command strings of the string table hold a status-bar prompt, a line
+// break and a short name (the tooltip). Copies one part into text (size
+// bytes, always terminated); false when the string or the part is missing.
+// A string without a line break is all prompt and has no short name.
+bool LoadPromptText(HINSTANCE instance, UINT id, char* text, int size);
+bool LoadShortName(HINSTANCE instance, UINT id, char* text, int size);
+
+// A toolbar made from a TOOLBAR resource and the bitmap of the same id:
+// buttons and separators in resource order, images taken in button order.
+HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id);
+
+// A rebar of the given style; and a band holding child (a toolbar) on a new
+// row, with a child edge and a chevron for buttons the band cannot show.
+HWND CreateReBar(HINSTANCE instance, HWND parent, DWORD style, UINT id);
+bool AddToolBarBand(HWND reBar, HWND toolBar, bool newRow);
+// Brings the band that holds toolBar up to the toolbar's present size (after
+// buttons changed), so the chevron knows what is hidden.
+void FitToolBarBand(HWND reBar, HWND toolBar);
+
+// The chevron's menu: the band's toolbar buttons beyond its visible width,
+// shown below the chevron; the chosen command goes to owner as WM_COMMAND.
+// Beeps when no button is hidden.
+void ShowChevronMenu(HINSTANCE instance, HWND owner, const NMREBARCHEVRON& chevron);
+
+// The string id whose prompt describes a highlighted menu item: a system-menu
+// command maps to 0xE000 plus its bits 4 to 15.
+UINT MenuPromptId(UINT command, UINT flags);
+
+#endif
