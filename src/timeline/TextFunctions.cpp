@@ -60,6 +60,16 @@ int DecimalValue(const char* token, int length, int first)
     return static_cast<int>(value);
 }
 
+// Stored for a number that is negative or does not fit 16 bits: no field's
+// range holds it, so the date is invalid (time 0), where narrowing would have
+// wrapped it into a real one (day 65537 would read as day 1).
+const WORD outOfRange = 0xFFFF;
+
+WORD FieldValue(int value)
+{
+    return value >= 0 && value <= 0xFFFF ? static_cast<WORD>(value) : outOfRange;
+}
+
 // Applies the completed field `field` (counted from 1) to time.
 void ApplyField(int field, const char* token, int length, SYSTEMTIME& time)
 {
@@ -73,12 +83,12 @@ void ApplyField(int field, const char* token, int length, SYSTEMTIME& time)
         }
         break;
     case 3:
-        time.wDay = static_cast<WORD>(DecimalValue(token, length, 0));
+        time.wDay = FieldValue(DecimalValue(token, length, 0));
         break;
     case 4:
-        time.wHour = static_cast<WORD>(DecimalValue(token, length, 0));
-        time.wMinute = static_cast<WORD>(DecimalValue(token, length, 3));
-        time.wSecond = static_cast<WORD>(DecimalValue(token, length, 6));
+        time.wHour = FieldValue(DecimalValue(token, length, 0));
+        time.wMinute = FieldValue(DecimalValue(token, length, 3));
+        time.wSecond = FieldValue(DecimalValue(token, length, 6));
         break;
     default:
         break;
@@ -140,10 +150,10 @@ int ParseCreatedAt(const char* text, SYSTEMTIME& time)
     }
     if (field != 6 || tokenFilled)
         return -1;
-    int year = DecimalValue(token, tokenLength, 0);
-    if (year < 1990)
-        year += 2000;
-    time.wYear = static_cast<WORD>(year);
+    // A negative year is checked before the two-digit rule, which would
+    // otherwise turn -1 into 1999.
+    const int year = DecimalValue(token, tokenLength, 0);
+    time.wYear = year < 0 ? outOfRange : FieldValue(year < 1990 ? year + 2000 : year);
     return 0;
 }
 

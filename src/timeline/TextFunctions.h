@@ -21,7 +21,9 @@ void StripTags(const char* source, char* dest);
 // zeroed first and written as far as the text goes. 0 when the text has
 // exactly six space-separated fields, -1 otherwise. Bytes from index 32 on
 // never reach a field, and a first field that fills all 32 bytes of the
-// token fails the parse.
+// token fails the parse. A number that is negative (a year is checked before
+// the two-digit rule adds 2000) or does not fit 16 bits is stored as 0xFFFF,
+// which makes the date invalid rather than wrapping into a real one.
 int ParseCreatedAt(const char* text, SYSTEMTIME& time);
 
 // Stores the UTC calendar time utc as local time in entry.createdAtFileTime

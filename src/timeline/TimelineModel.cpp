@@ -4,6 +4,7 @@
 
 #include "IconCache.h"
 #include "Scraper.h"
+#include "TimelineSnapshot.h"
 #include "TimelineStore.h"
 
 namespace {
@@ -28,6 +29,11 @@ TimelineStore& Timeline()
 const TimelineReader& TimelineReaderOf()
 {
     return *store;
+}
+
+TimelineSnapshot TimelineSnapshotOf()
+{
+    return store->Snapshot();
 }
 
 IconCache& Icons()

@@ -5,15 +5,18 @@
 
 class IconCache;
 class TimelineReader;
+class TimelineSnapshot;
 class TimelineStore;
 
 // The program's two process-wide timeline objects, both made before the
 // entry point runs.
 
 // The one store of statuses; the scrapers write it, the window side reads it
-// through TimelineReaderOf.
+// through TimelineReaderOf, or through TimelineSnapshotOf (the store as it is
+// now, held until the snapshot goes; include TimelineSnapshot.h to use it).
 TimelineStore& Timeline();
 const TimelineReader& TimelineReaderOf();
+TimelineSnapshot TimelineSnapshotOf();
 
 // The profile picture cache; the views draw from its image lists under
 // IconCache::ScopedLock.

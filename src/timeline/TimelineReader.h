@@ -4,10 +4,11 @@
 #include "TimelineEntry.h"
 
 // The window side's view of the timeline. Each call answers from one whole
-// published state (newest first, unique ids); two calls may see different
-// states when a scrape was published in between, so a caller that found an
-// index with IndexOf checks the entry it gets back. No call waits for a
-// scrape beyond a pointer swap.
+// published state (newest first, unique ids). On the store itself two calls
+// may see different states when a scrape was published in between, so a
+// caller that found an index with IndexOf checks the entry it gets back; a
+// TimelineSnapshot answers every call from the same state. No call waits for
+// a scrape beyond a pointer swap.
 class TimelineReader {
 public:
     virtual int GetCount() const = 0;

@@ -1,49 +1,11 @@
 #include "TimelineStore.h"
 
+#include "TimelineSnapshot.h"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
-
-struct TimelineStore::State {
-    // Readers inside a call on this state. The writer rewrites a state only
-    // while it is not current and this is 0.
-    std::atomic<int> readers{0};
-    std::int32_t count = 0;
-    std::vector<std::int32_t> order;     // slot at each position, newest first
-    std::vector<std::uint64_t> keys;     // sort key at each position
-    std::vector<std::int32_t> positions; // position of each slot
-    std::shared_ptr<const StatusIdIndex> ids;
-};
-
-// Holds the current state for one reader call. A reader counts itself in,
-// then checks that the state is still current: if the writer replaced it in
-// between, the writer may already be rewriting it (it saw no reader), so the
-// reader counts itself out and tries again. Once the check passes, the
-// writer sees the count and leaves the state alone. Sequentially consistent
-// order on both sides makes the count and the pointer agree.
-class TimelineStore::Pin {
-public:
-    explicit Pin(const TimelineStore& store)
-    {
-        for (;;) {
-            state = store.current.load();
-            state->readers.fetch_add(1);
-            if (store.current.load() == state)
-                return;
-            state->readers.fetch_sub(1);
-        }
-    }
-    ~Pin() { state->readers.fetch_sub(1); }
-    Pin(const Pin&) = delete;
-    Pin& operator=(const Pin&) = delete;
-
-    const State& operator*() const { return *state; }
-    const State* operator->() const { return state; }
-
-private:
-    State* state;
-};
 
 namespace {
 
@@ -60,35 +22,31 @@ TimelineStore::TimelineStore() : ids(std::make_shared<StatusIdIndex>(initialInde
 {
     states.push_back(std::unique_ptr<State>(new State));
     states.back()->ids = ids;
+    stateCount.store(1);
     current.store(states.back().get());
 }
 
 TimelineStore::~TimelineStore() = default;
 
+// A call pins the current state for its own length only.
 int TimelineStore::GetCount() const
 {
-    const Pin state(*this);
-    return state->count;
+    return Snapshot().GetCount();
 }
 
 bool TimelineStore::GetEntry(int index, TimelineEntry& copy) const
 {
-    const Pin state(*this);
-    if (index < 0 || index >= state->count)
-        return false;
-    std::memcpy(&copy, &slots.At(state->order[static_cast<size_t>(index)]), sizeof copy);
-    return true;
+    return Snapshot().GetEntry(index, copy);
 }
 
 int TimelineStore::IndexOf(const char* statusId) const
 {
-    if (statusId == nullptr)
-        return -1;
-    const Pin state(*this);
-    const std::int32_t slot = state->ids->Find(statusId, slots, state->count);
-    if (slot < 0)
-        return -1;
-    return state->positions[static_cast<size_t>(slot)];
+    return Snapshot().IndexOf(statusId);
+}
+
+TimelineSnapshot TimelineStore::Snapshot() const
+{
+    return TimelineSnapshot(*this);
 }
 
 bool TimelineStore::AddEntry(const TimelineEntry& entry)
@@ -183,7 +141,8 @@ void TimelineStore::PublishNext()
 
 // A state that is not current and that no reader holds, or a new one. A
 // reader that pins it after this check finds it no longer current and lets
-// go without reading it.
+// go without reading it. One pass and no waiting: a snapshot may hold a state
+// for minutes, and the states it keeps from reuse are only those it pins.
 TimelineStore::State* TimelineStore::ReusableState()
 {
     const State* const published = current.load();
@@ -192,6 +151,7 @@ TimelineStore::State* TimelineStore::ReusableState()
             return state.get();
     }
     states.push_back(std::unique_ptr<State>(new State));
+    stateCount.store(static_cast<int>(states.size()));
     return states.back().get();
 }
 

@@ -1,6 +1,7 @@
 #include "PageBuilder.h"
 #include "Scraper.h"
 #include "TextFunctions.h"
+#include "TimelineSnapshot.h"
 #include "TimelineStore.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,72 @@ void ReadUntilDone(const TimelineStore& store, const std::atomic<bool>& done, Re
     }
 }
 
+// Checks every row of snapshot: whole, newest first, found by IndexOf at its
+// own row; and, when rows holds an earlier reading of the same snapshot,
+// unchanged byte for byte. Fills rows on the first reading.
+bool CheckEveryRow(const TimelineSnapshot& snapshot, std::vector<TimelineEntry>& rows, std::string& failure)
+{
+    const bool first = rows.empty();
+    const int count = snapshot.GetCount();
+    if (!first && count != static_cast<int>(rows.size())) {
+        failure = "snapshot count went from " + std::to_string(rows.size()) + " to " + std::to_string(count);
+        return false;
+    }
+    rows.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        TimelineEntry entry;
+        if (!snapshot.GetEntry(i, entry)) {
+            failure = "snapshot lost row " + std::to_string(i);
+            return false;
+        }
+        TimelineEntry& row = rows[static_cast<size_t>(i)];
+        if (!first && std::memcmp(&row, &entry, sizeof entry) != 0) {
+            failure = "snapshot row " + std::to_string(i) + " changed";
+            return false;
+        }
+        std::string why;
+        if (first && !IsWholeEntry(entry, why)) {
+            failure = "torn entry in a snapshot: " + why;
+            return false;
+        }
+        if (snapshot.IndexOf(entry.statusId) != i) {
+            failure = "snapshot IndexOf " + std::string(entry.statusId) + " is not " + std::to_string(i);
+            return false;
+        }
+        if (i > 0 && NewerFirst(entry, rows[static_cast<size_t>(i) - 1])) {
+            failure = "snapshot order broken at " + std::to_string(i);
+            return false;
+        }
+        row = entry;
+    }
+    return true;
+}
+
+// Holds a snapshot across merges and re-takes it, as the window side does at
+// each refresh: the held one must still read as it did when it was taken,
+// the new one must be whole and never smaller.
+void HoldSnapshotsUntilDone(const TimelineStore& store, const std::atomic<bool>& done, ReaderReport& report)
+{
+    TimelineSnapshot held;
+    std::vector<TimelineEntry> rows;
+    while (report.failure.empty() && (!done || report.iterations < 20)) {
+        ++report.iterations;
+        if (store.GetCount() != held.GetCount())
+            ++report.wholeStates; // the store moved on while this one was held
+        if (!CheckEveryRow(held, rows, report.failure))
+            return;
+        const int heldCount = held.GetCount();
+        held = store.Snapshot();
+        if (held.GetCount() < heldCount || held.GetCount() % pageSize != 0) {
+            report.failure = "snapshot count " + std::to_string(held.GetCount()) + " after " + std::to_string(heldCount);
+            return;
+        }
+        rows.clear();
+        if (!CheckEveryRow(held, rows, report.failure))
+            return;
+    }
+}
+
 TEST(StoreStressTest, ReadersOnlyEverSeeWholeStatesWhileTwoWritersScrape)
 {
     // Two writers with numbers of their own (even and odd), like the fetch
@@ -150,6 +217,8 @@ TEST(StoreStressTest, ReadersOnlyEverSeeWholeStatesWhileTwoWritersScrape)
     std::atomic<bool> done(false);
     ReaderReport report;
     std::thread reader(ReadUntilDone, std::cref(store), std::cref(done), std::ref(report));
+    ReaderReport snapshotReport;
+    std::thread snapshots(HoldSnapshotsUntilDone, std::cref(store), std::cref(done), std::ref(snapshotReport));
     auto write = [&store](const std::vector<std::string>& pages) {
         for (const std::string& page : pages)
             ScrapePage(CString(page.c_str()), store, nullptr);
@@ -160,10 +229,16 @@ TEST(StoreStressTest, ReadersOnlyEverSeeWholeStatesWhileTwoWritersScrape)
     odd.join();
     done = true;
     reader.join();
+    snapshots.join();
 
     EXPECT_EQ("", report.failure);
     EXPECT_GE(report.iterations, 1000);
     EXPECT_GT(report.wholeStates, 0);
+    EXPECT_EQ("", snapshotReport.failure);
+    EXPECT_GT(snapshotReport.wholeStates, 0);
+    // Two plus the most pins held at once: one reader call, and the held
+    // snapshot beside the one replacing it.
+    EXPECT_LE(store.StateCount(), 5);
     ASSERT_EQ(2 * pagesPerWriter * pageSize, store.GetCount());
     for (int i = 0; i < store.GetCount(); ++i) {
         TimelineEntry entry;

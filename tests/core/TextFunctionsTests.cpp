@@ -89,6 +89,21 @@ TEST(ParseCreatedAtTest, ReadsSixFieldsAsUtc)
         {"Mon Jan 04 09:05:07 +0000", -1, 0, 1, 4, 9, 5, 7},          // five fields
         {"", -1, 0, 0, 0, 0, 0, 0},
         {"Mon Jan 04 09:05:07 +0000 2010 ", -1, 0, 1, 4, 9, 5, 7},
+        // A number that is negative or does not fit 16 bits is stored as 0xFFFF,
+        // which no field accepts, instead of wrapping into a real value.
+        {"Mon Jan 65537 09:05:07 +0 2010", 0, 2010, 1, 0xFFFF, 9, 5, 7},
+        {"Mon Jan 65535 09:05:07 +0 2010", 0, 2010, 1, 0xFFFF, 9, 5, 7},
+        {"Mon Jan 65536 09:05:07 +0 2010", 0, 2010, 1, 0xFFFF, 9, 5, 7},
+        {"Mon Jan -65535 09:05:07 +0 2010", 0, 2010, 1, 0xFFFF, 9, 5, 7},
+        {"M Jan 4294967297 09:05:07 + 2010", 0, 2010, 1, 0xFFFF, 9, 5, 7},
+        {"Mon Jan 04 65560:05:07 +0 2010", 0, 2010, 1, 4, 0xFFFF, 60, 5},
+        {"Mon Jan 04 09:65541:07 +0 2010", 0, 2010, 1, 4, 9, 0xFFFF, 41},
+        {"Mon Jan 04 09:05:-65529 +0 2010", 0, 2010, 1, 4, 9, 5, 0xFFFF},
+        {"Mon Jan 04 09:05:07 +0000 67536", 0, 0xFFFF, 1, 4, 9, 5, 7},
+        {"Mon Jan 04 09:05:07 +0000 63535", 0, 63535, 1, 4, 9, 5, 7},
+        {"Mon Jan 04 09:05:07 +0000 -1", 0, 0xFFFF, 1, 4, 9, 5, 7},
+        {"Mon Jan 04 09:05:07 +0000 -0", 0, 2000, 1, 4, 9, 5, 7},
+        {"x Jan 4 09:05:07 + 4294969296", 0, 0xFFFF, 1, 4, 9, 5, 7},
     };
     for (const TimeCase& c : cases) {
         SYSTEMTIME time;
@@ -129,6 +144,32 @@ TEST(ParseCreatedAtTest, ATokenThatFillsItsBufferFailsWithoutOverrunningIt)
     EXPECT_EQ(0, ParseCreatedAt((std::string(31, 'x') + " Jan 04 09 +0000 2010").c_str(), time));
     EXPECT_EQ(0, time.wMonth);
     EXPECT_EQ(2000, time.wYear);
+}
+
+TEST(ParseCreatedAtTest, ANumberOutOfItsFieldsRangeMakesTheDateInvalid)
+{
+    // Each of these becomes the real date in its comment when a number wraps
+    // at 16 bits (or, for the last two, at 32 bits).
+    const char* const texts[] = {
+        "Mon Jan 65537 09:05:07 +0 2010",    // 1 January
+        "Mon Jan -65535 09:05:07 +0 2010",   // 1 January
+        "Mon Jan 04 65545:05:07 +0 2010",    // 09:45:05
+        "Mon Jan 04 09:65541:07 +0 2010",    // 09:05:41
+        "Mon Jan 04 09:05:65543 +0 2010",    // 09:05:07
+        "Mon Jan 04 09:05:07 +0000 67536",   // 2000
+        "Mon Jan 04 09:05:07 +0000 -65535",  // 2001
+        "Mon Jan 04 09:05:07 +0000 -1",      // 1999
+        "M Jan 4294967297 09:05:07 + 2010",  // 1 January
+        "x Jan 4 09:05:07 + 4294969296",     // 2000
+    };
+    for (const char* text : texts) {
+        SYSTEMTIME utc;
+        EXPECT_EQ(0, ParseCreatedAt(text, utc)) << text;
+        TimelineEntry entry;
+        std::memset(&entry, 0x5A, sizeof entry);
+        EXPECT_FALSE(SetLocalCreationTime(utc, entry)) << text;
+        EXPECT_EQ(0u, SortKey(entry.createdAtFileTime)) << text;
+    }
 }
 
 // Offset from UTC now, in hours, as the platform's own conversion applies it.

@@ -1,3 +1,4 @@
+#include "TimelineSnapshot.h"
 #include "TimelineStore.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ TimelineEntry MakeEntry(const std::string& id, std::uint64_t key, const char* te
     return entry;
 }
 
-std::vector<TimelineEntry> ReadAll(const TimelineStore& store)
+std::vector<TimelineEntry> ReadAll(const TimelineReader& store)
 {
     std::vector<TimelineEntry> entries(static_cast<size_t>(store.GetCount()));
     for (size_t i = 0; i < entries.size(); ++i)
@@ -34,7 +35,7 @@ std::vector<TimelineEntry> ReadAll(const TimelineStore& store)
 }
 
 // Checks order, uniqueness and IndexOf for every entry.
-void ExpectWellFormed(const TimelineStore& store)
+void ExpectWellFormed(const TimelineReader& store)
 {
     const std::vector<TimelineEntry> entries = ReadAll(store);
     std::set<std::string> ids;
@@ -215,6 +216,121 @@ TEST(TimelineStoreTest, ASecondBatchWaitsForTheFirst)
     EXPECT_TRUE(secondDone);
     EXPECT_EQ(2, store.GetCount());
     EXPECT_EQ(0, store.IndexOf("second"));
+}
+
+void AddBatch(TimelineStore& store, const std::vector<TimelineEntry>& entries)
+{
+    TimelineStore::Batch batch(store);
+    for (const TimelineEntry& entry : entries)
+        batch.Add(entry);
+}
+
+// count entries with ids prefix0, prefix1, ... and keys first, first + step, ...
+std::vector<TimelineEntry> MakeEntries(const char* prefix, int count, std::uint64_t first, std::uint64_t step)
+{
+    std::vector<TimelineEntry> entries;
+    for (int i = 0; i < count; ++i)
+        entries.push_back(MakeEntry(prefix + std::to_string(i), first + step * static_cast<std::uint64_t>(i), prefix));
+    return entries;
+}
+
+// Every row of snapshot equals rows, byte for byte, and IndexOf finds each at
+// its row.
+void ExpectUnchanged(const TimelineSnapshot& snapshot, const std::vector<TimelineEntry>& rows)
+{
+    ASSERT_EQ(static_cast<int>(rows.size()), snapshot.GetCount());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        TimelineEntry entry;
+        ASSERT_TRUE(snapshot.GetEntry(static_cast<int>(i), entry));
+        EXPECT_EQ(0, std::memcmp(&rows[i], &entry, sizeof entry)) << "row " << i;
+        EXPECT_EQ(static_cast<int>(i), snapshot.IndexOf(rows[i].statusId)) << rows[i].statusId;
+    }
+}
+
+TEST(TimelineSnapshotTest, KeepsItsStateWhileLaterBatchesMerge)
+{
+    TimelineStore store;
+    AddBatch(store, MakeEntries("mid", 100, 100000, 10));
+    const TimelineSnapshot snapshot = store.Snapshot();
+    const std::vector<TimelineEntry> rows = ReadAll(snapshot);
+    ASSERT_EQ(100u, rows.size());
+    ExpectWellFormed(snapshot);
+
+    // Newer, older and interleaved entries; 1,200 of them, so the id index is
+    // replaced by larger copies twice while the snapshot holds the first.
+    const std::vector<TimelineEntry> batches[] = {
+        MakeEntries("new", 300, 200000, 1),
+        MakeEntries("old", 300, 1, 1),
+        MakeEntries("between", 300, 100005, 10),
+        MakeEntries("more", 300, 300000, 1),
+    };
+    for (const std::vector<TimelineEntry>& batch : batches) {
+        AddBatch(store, batch);
+        ExpectUnchanged(snapshot, rows);
+        EXPECT_EQ(-1, snapshot.IndexOf(batch.front().statusId));
+        EXPECT_EQ(-1, snapshot.IndexOf(batch.back().statusId));
+        TimelineEntry beyond;
+        EXPECT_FALSE(snapshot.GetEntry(100, beyond));
+    }
+    ASSERT_EQ(1300, store.GetCount());
+    // The live store has moved the same entries on: the newest "mid" entry
+    // now follows 801 newer ones, the oldest 999.
+    EXPECT_EQ(801, store.IndexOf(rows.front().statusId));
+    EXPECT_EQ(999, store.IndexOf(rows.back().statusId));
+
+    const TimelineSnapshot later = store.Snapshot();
+    EXPECT_EQ(1300, later.GetCount());
+    EXPECT_EQ(0, later.IndexOf("more299"));
+    ExpectWellFormed(later);
+    // The current state, the held one and one spare for the next batch.
+    EXPECT_LE(store.StateCount(), 3);
+}
+
+TEST(TimelineSnapshotTest, CopiesPinAgainAndMovedFromSnapshotsAreEmpty)
+{
+    TimelineStore store;
+    const TimelineSnapshot empty;
+    TimelineEntry entry = MakeEntry("x", 1);
+    EXPECT_EQ(0, empty.GetCount());
+    EXPECT_FALSE(empty.GetEntry(0, entry));
+    EXPECT_EQ(-1, empty.IndexOf("x"));
+
+    AddBatch(store, MakeEntries("a", 10, 100, 1));
+    TimelineSnapshot copy;
+    TimelineSnapshot moved;
+    {
+        const TimelineSnapshot original = store.Snapshot();
+        copy = original;
+        TimelineSnapshot source = original;
+        moved = std::move(source);
+        EXPECT_EQ(0, source.GetCount());
+        EXPECT_EQ(-1, source.IndexOf("a0"));
+        TimelineSnapshot constructed(std::move(moved));
+        EXPECT_EQ(0, moved.GetCount());
+        moved = std::move(constructed);
+    }
+    const std::vector<TimelineEntry> rows = ReadAll(copy);
+    ASSERT_EQ(10u, rows.size());
+    // Enough batches for the writer to reuse every state nobody pins.
+    for (int round = 0; round < 4; ++round) {
+        AddBatch(store, MakeEntries(("b" + std::to_string(round) + "-").c_str(), 5, 1000 + round, 0));
+        ExpectUnchanged(copy, rows);
+        ExpectUnchanged(moved, rows);
+    }
+    copy = TimelineSnapshot();
+    EXPECT_EQ(0, copy.GetCount());
+
+    // Snapshots taken, copied, moved and dropped every round give back their
+    // pins: the writer keeps reusing the same few states.
+    for (int round = 0; round < 50; ++round) {
+        TimelineSnapshot taken = store.Snapshot();
+        taken = store.Snapshot();
+        TimelineSnapshot other(taken);
+        moved = std::move(other);
+        AddBatch(store, MakeEntries(("c" + std::to_string(round) + "-").c_str(), 2, 2000 + round, 0));
+    }
+    EXPECT_EQ(130, store.GetCount());
+    EXPECT_LE(store.StateCount(), 4);
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 // Figures for the timeline core, each against a baseline measured in the same
 // run: scraping a page against one plain memmem pass over it, merging a page
 // into a large store against the plain vector store (linear duplicate check,
-// full sort of the records), and the longest time a reader call took while
-// merges ran. Prints only; never fails on a number.
+// full sort of the records), the longest time a reader call took while
+// merges ran, and taking a snapshot and finding a status in it against the
+// plain count call. Prints only; never fails on a number.
 
 #include "PageBuilder.h"
 #include "Scraper.h"
 #include "TextFunctions.h"
+#include "TimelineSnapshot.h"
 #include "TimelineStore.h"
 
 #include <algorithm>
@@ -257,9 +259,50 @@ void BenchReaderWait()
     PrintReader("beside a spinning thread:", alone);
 }
 
+// What a refresh costs the window side: taking a snapshot and finding the
+// selected status in it by id, against the cheapest reader call (GetCount,
+// itself a pin and an unpin) on the same 100,000-entry store, in ns per call.
+void BenchSnapshot()
+{
+    const int size = 100000;
+    TimelineStore store;
+    Fill(store, size);
+    std::vector<std::string> ids;
+    for (int i = 0; i < 4096; ++i)
+        ids.push_back(std::to_string(static_cast<unsigned>(i) * 7919u % size));
+
+    const int rounds = 30;
+    const int calls = 20000;
+    std::vector<double> count;
+    std::vector<double> take;
+    std::vector<double> find;
+    long found = 0;
+    for (int round = 0; round < rounds; ++round) {
+        Clock::time_point start = Clock::now();
+        for (int i = 0; i < calls; ++i)
+            found += store.GetCount() > 0 ? 1 : 0;
+        count.push_back(MicrosecondsSince(start) * 1000 / calls);
+        start = Clock::now();
+        for (int i = 0; i < calls; ++i)
+            found += store.Snapshot().GetCount() > 0 ? 1 : 0;
+        take.push_back(MicrosecondsSince(start) * 1000 / calls);
+        start = Clock::now();
+        for (int i = 0; i < calls; ++i) {
+            const TimelineSnapshot snapshot = store.Snapshot();
+            found += snapshot.IndexOf(ids[static_cast<size_t>(i) % ids.size()].c_str()) >= 0 ? 1 : 0;
+        }
+        find.push_back(MicrosecondsSince(start) * 1000 / calls);
+    }
+    const double countMedian = Median(count);
+    std::printf("snapshot of %d entries: take %.1f ns, take and IndexOf %.1f ns; GetCount %.1f ns; ratios %.1fx and %.1fx "
+                "(%ld found)\n",
+                size, Median(take), Median(find), countMedian, Median(take) / countMedian, Median(find) / countMedian,
+                found);
+}
+
 } // namespace
 
-// With an argument (scrape, merge, reader), runs that part alone.
+// With an argument (scrape, merge, reader, snapshot), runs that part alone.
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
@@ -271,5 +314,7 @@ int main(int argc, char** argv)
     }
     if (only.empty() || only == "reader")
         BenchReaderWait();
+    if (only.empty() || only == "snapshot")
+        BenchSnapshot();
     return 0;
 }

@@ -1,0 +1,41 @@
+#ifndef LARKSPUR_TIMELINE_TIMELINESNAPSHOT_H
+#define LARKSPUR_TIMELINE_TIMELINESNAPSHOT_H
+
+#include "TimelineReader.h"
+#include "TimelineStore.h"
+
+// One published state of a TimelineStore, held for the life of the object:
+// every call answers from that state (count, entries, positions, the id index
+// as it was), however many pages are merged meanwhile. The window side takes
+// one at each refresh and keeps it until the next, so the list rows, the
+// detail pane and the menu commands all agree with what the list was told.
+//
+// Holding it keeps the state's reader count raised, so the writer neither
+// reuses nor rewrites it; it builds later states in other memory. Copies pin
+// the state again; a moved-from or default-made snapshot is empty (count 0).
+// Not thread-safe as an object; it may be held while other threads merge.
+// The store must outlive it.
+class TimelineSnapshot final : public TimelineReader {
+public:
+    TimelineSnapshot() = default;
+    TimelineSnapshot(const TimelineSnapshot& other);
+    TimelineSnapshot(TimelineSnapshot&& other) noexcept;
+    // Takes a copy or a move; the state held before is let go afterwards.
+    TimelineSnapshot& operator=(TimelineSnapshot other) noexcept;
+    ~TimelineSnapshot();
+
+    int GetCount() const override;
+    bool GetEntry(int index, TimelineEntry& copy) const override;
+    int IndexOf(const char* statusId) const override;
+
+private:
+    friend class TimelineStore;
+
+    // Pins the store's current state.
+    explicit TimelineSnapshot(const TimelineStore& store);
+
+    const TimelineStore* store = nullptr;
+    TimelineStore::State* state = nullptr;
+};
+
+#endif
