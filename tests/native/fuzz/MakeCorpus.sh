@@ -20,3 +20,8 @@ seed entities '&amp;quot; &lt;b&gt; &quot;&amp;amp;'
 seed tags '<a href="x">name</a> > <b'
 seed extract '<a>\0</a>\0\001<a>x</a><a>y</a>'
 seed extract-sjis '\x5c\0|\0\0\x95\x5cX\x5cY|'
+# View text: a size byte, then one or two texts separated by a NUL.
+seed view-runs '\xa9hi\r\n@bob: see #tag, @ali\x82\xa0x a@b@c\n#end\r\n'
+seed view-web '\x20HTTPS://example.com/\x82\xa0\0alice'
+seed view-tag "\\x50@$(printf 'a%.0s' $(seq 97))\\x82\\xa0b\\0a\"b c"
+seed view-format '\xffName\x82\0RT text \x82\xa0\x82\xa0'

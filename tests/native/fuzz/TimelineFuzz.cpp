@@ -1,16 +1,19 @@
-// libFuzzer target over the scraper and the text functions. Besides the
-// sanitizers' own checks it aborts when a result breaks what the callers
-// rely on: cursor rules, field widths, store order and uniqueness.
+// libFuzzer target over the scraper, the text functions and the views' text
+// logic (ViewTextFuzz.cpp). Besides the sanitizers' own checks it aborts
+// when a result breaks what the callers rely on: cursor rules, field widths,
+// store order and uniqueness, link ranges, address and buffer bounds.
 
 #include "CString.h"
 #include "Scraper.h"
 #include "TextFunctions.h"
 #include "TimelineStore.h"
+#include "ViewTextFuzz.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -70,6 +73,38 @@ void CheckTextFunctions(const std::string& text)
     Require(std::strlen(stripped) < static_cast<size_t>(strippedTextSize));
 }
 
+// A time that converts must hold the very numbers of its text: fields split
+// at spaces as the parser does (a byte from index 32 on empties its field),
+// each number read again in 64 bits. A number that wrapped when narrowed to a
+// 16-bit field fails here.
+void CheckTimeFields(const std::string& input)
+{
+    const char* const text = input.c_str();
+    SYSTEMTIME time;
+    TimelineEntry entry;
+    if (ParseCreatedAt(text, time) != 0 || !SetLocalCreationTime(time, entry))
+        return;
+    std::vector<std::string> fields(1);
+    for (size_t i = 0; text[i] != 0; ++i) {
+        if (text[i] == ' ')
+            fields.emplace_back();
+        else if (i < 32)
+            fields.back() += text[i];
+        else
+            fields.back().clear();
+    }
+    Require(fields.size() == 6);
+    const auto number = [](const std::string& field, size_t first) {
+        return field.size() > first ? std::strtoll(field.c_str() + first, nullptr, 10) : 0LL;
+    };
+    const long long year = number(fields[5], 0);
+    Require(time.wDay == number(fields[2], 0));
+    Require(time.wHour == number(fields[3], 0));
+    Require(time.wMinute == number(fields[3], 3));
+    Require(time.wSecond == number(fields[3], 6));
+    Require(time.wYear == (year < 1990 ? year + 2000 : year));
+}
+
 void CheckScrape(const std::string& page)
 {
     TimelineStore store;
@@ -100,6 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     const std::string input(reinterpret_cast<const char*>(data), size);
     CheckScrape(input);
     CheckTextFunctions(input);
+    CheckTimeFields(input);
     CheckExtractBetween(input);
+    CheckViewText(input);
     return 0;
 }
