@@ -182,8 +182,8 @@ bool CSplitterImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPAR
         result = 0;
         return true;
     case WM_SETFOCUS:
-        if (panes[defaultPane] != nullptr)
-            ::SetFocus(panes[defaultPane]);
+        if (panes[activePane] != nullptr)
+            ::SetFocus(panes[activePane]);
         result = 0;
         return true;
     default:

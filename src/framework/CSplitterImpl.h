@@ -28,7 +28,7 @@ public:
     void SetSplitterPanes(HWND top, HWND bottom, bool update = true);
     HWND GetSplitterPane(int pane) const { return pane == 0 ? panes[0] : panes[1]; }
     // The pane that takes the focus when the splitter gets it (0 or 1).
-    void SetDefaultActivePane(int pane) { defaultPane = pane == 0 ? 0 : 1; }
+    void SetDefaultActivePane(int pane) { activePane = pane == 0 ? 0 : 1; }
 
     void SetMinimumPaneSize(int size) { minimumPaneSize = size; }
     int GetMinimumPaneSize() const { return minimumPaneSize; }
@@ -50,7 +50,7 @@ private:
     void PaintBar();
 
     HWND panes[2] = {nullptr, nullptr};
-    int defaultPane = 0;
+    int activePane = 0;
     int minimumPaneSize = 0;
     int position = 0;
     int proportion = 0;

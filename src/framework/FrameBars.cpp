@@ -126,7 +126,9 @@ HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId,
             button.iBitmap = images++;
             button.idCommand = data->items[i];
             button.fsState = TBSTATE_ENABLED;
-            button.fsStyle = BTNS_BUTTON;
+            // Each button as wide as what it shows, so picture-only buttons
+            // stay narrow beside buttons that show text.
+            button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE;
         }
         button.iString = -1;
     }

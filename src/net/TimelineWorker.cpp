@@ -5,6 +5,7 @@
 #include "ServiceSession.h"
 #include "SignIn.h"
 #include "TimelineModel.h"
+#include "WorkerGate.h"
 #include "WebAddress.h"
 
 #include <windows.h>
@@ -32,6 +33,8 @@ void __cdecl RunTimelineFetch(void*)
     ConvertPageFromUtf8(page);
 
     if (page.Find("Twitter is over capacity.") >= 0) {
+        if (ShutdownGate().IsClosed())
+            return;
         // No owner: the worker waits for the user while the window goes on.
         MessageBoxA(nullptr, "[ERROR] サーバがいっぱいです。", "エラー", MB_OK | MB_ICONINFORMATION);
         serviceSession.fetchBusy = 0;

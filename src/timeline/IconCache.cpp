@@ -8,6 +8,7 @@
 #include "HttpTransport.h"
 #include "IconDecode.h"
 #include "ScaleBitmap.h"
+#include "WorkerGate.h"
 
 namespace {
 
@@ -107,8 +108,9 @@ bool IconTempPath(const char* name, char (&path)[MAX_PATH])
     return true;
 }
 
-IconCache::IconCache()
-    : closed(false),
+IconCache::IconCache(WorkerGate* gate)
+    : gate(gate),
+      closed(false),
       largeIcons(ImageList_Create(largeSize, largeSize, ILC_COLOR32, 2, 1)),
       smallIcons(ImageList_Create(smallSize, smallSize, ILC_COLOR32, 2, 1))
 {
@@ -160,16 +162,19 @@ void IconCache::Add(const char* url)
     }
 
     char path[MAX_PATH];
-    if (!IconTempPath(name, path))
+    if ((gate != nullptr && gate->IsClosed()) || !IconTempPath(name, path))
         return;
 
     // The transfer and the decoding run without the lock, so the UI thread
     // never waits for the network. The file goes on every path: a download
     // that failed or broke off may have left part of it behind.
     int downloaded = GetToFile(url, path);
-    BitmapHolder decoded(downloaded ? DecodeIconFile(path) : nullptr);
+    // Decoding and recording happen inside the gate: once it is closed the
+    // program may shut GDI+ down.
+    const WorkerGate::Pass pass(gate);
+    BitmapHolder decoded(downloaded && pass.IsInside() ? DecodeIconFile(path) : nullptr);
     DeleteFileA(path);
-    if (!downloaded)
+    if (!downloaded || !pass.IsInside())
         return;
     BitmapHolder large(decoded.Get() && !HasSize(decoded.Get(), largeSize)
                            ? ScaleBitmap(decoded.Get(), largeSize, largeSize)

@@ -7,6 +7,8 @@
 
 #include "IconSource.h"
 
+class WorkerGate;
+
 // One known profile picture file name and where its image sits in both lists.
 struct IconRecord {
     char name[264];  // the last segment of the icon address; the lookup key
@@ -19,7 +21,9 @@ struct IconRecord {
 // the same lock (ScopedLock). No lock is held during a download.
 class IconCache : public IconSource {
 public:
-    IconCache();
+    // With a gate, Add gives up once the gate is closed and decodes and
+    // records a picture only inside it (GDI+ may be shut down after).
+    explicit IconCache(WorkerGate* gate = nullptr);
     ~IconCache();
     IconCache(const IconCache&) = delete;
     IconCache& operator=(const IconCache&) = delete;
@@ -62,6 +66,7 @@ private:
     // when the process runs its static destructors must still be able to take
     // it and find the cache closed.
     mutable CRITICAL_SECTION section;
+    WorkerGate* gate;
     bool closed;
     std::vector<IconRecord> records;
     HIMAGELIST largeIcons;

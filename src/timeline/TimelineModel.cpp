@@ -6,6 +6,7 @@
 #include "Scraper.h"
 #include "TimelineSnapshot.h"
 #include "TimelineStore.h"
+#include "WorkerGate.h"
 
 namespace {
 
@@ -13,11 +14,13 @@ namespace {
 // detached and may still be scraping while the runtime runs its static
 // destructors at exit, so the store must outlive them. The process hands its
 // memory back. The icon cache is destroyed normally; its destructor closes it
-// in a way that a late worker still finds safe.
+// in a way that a late worker still finds safe. The program itself ends
+// without static destructors, after closing the gate.
 alignas(TimelineStore) unsigned char storeSpace[sizeof(TimelineStore)];
 TimelineStore* const store = new (storeSpace) TimelineStore;
 
-IconCache iconCache;
+WorkerGate workerGate;
+IconCache iconCache(&workerGate);
 
 } // namespace
 
@@ -41,7 +44,14 @@ IconCache& Icons()
     return iconCache;
 }
 
+WorkerGate& ShutdownGate()
+{
+    return workerGate;
+}
+
 void ScrapeTimelinePage(CString page)
 {
+    if (workerGate.IsClosed())
+        return;
     ScrapePage(page, *store, &iconCache);
 }

@@ -7,6 +7,7 @@ class IconCache;
 class TimelineReader;
 class TimelineSnapshot;
 class TimelineStore;
+class WorkerGate;
 
 // The program's two process-wide timeline objects, both made before the
 // entry point runs.
@@ -22,9 +23,14 @@ TimelineSnapshot TimelineSnapshotOf();
 // IconCache::ScopedLock.
 IconCache& Icons();
 
+// The gate the program closes when it shuts down: from then on no worker
+// scrapes, shows a box, or decodes or records a picture.
+WorkerGate& ShutdownGate();
+
 // Scrapes one page (already in the system code page) into the store, asking
 // the icon cache for every status's picture. Runs on the calling worker
-// thread; blocks while new pictures download.
+// thread; blocks while new pictures download. Does nothing once the
+// shutdown gate is closed.
 void ScrapeTimelinePage(CString page);
 
 #endif

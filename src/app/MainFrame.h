@@ -1,0 +1,88 @@
+#ifndef LARKSPUR_APP_MAINFRAME_H
+#define LARKSPUR_APP_MAINFRAME_H
+
+#include "CFrameWindowImpl.h"
+#include "CMessageLoop.h"
+#include "CMultiPaneStatusBarCtrl.h"
+#include "CSplitterImpl.h"
+#include "CUpdateUIBase.h"
+#include "ComposeView.h"
+#include "DetailView.h"
+#include "Settings.h"
+#include "TimelineSnapshot.h"
+#include "TimelineView.h"
+
+// The program's one top-level window: a rebar with the toolbar at the top, a
+// two-pane status bar at the bottom and, between them, the detail pane above
+// the timeline list above the compose pane, in two nested splitters. It reads
+// the settings, starts the first fetch, and on its one-second timer brings
+// what the workers did into the window (MainFrameTick.cpp).
+//
+// The list, the detail pane and the menus all read the timeline through one
+// view of the store (shownTimeline), taken at each refresh and kept until the
+// next, so nothing on screen changes between refreshes even while workers
+// merge new pages.
+class MainFrame : public CFrameWindowImpl<MainFrame>,
+                  public CUpdateUIBase,
+                  public CMessageFilter,
+                  public CIdleHandler {
+public:
+    static const UINT_PTR reloadTimerId = 2010;
+
+    MainFrame();
+    ~MainFrame();
+
+    // Creates the window (480 x 610 at rect) from the frame resources.
+    HWND CreateFrame(const RECT& rect);
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    BOOL PreTranslateMessage(MSG* message) override;
+    BOOL OnIdle() override;
+
+    // Shows the list's selected status in the detail pane; nothing selected
+    // leaves the pane as it is.
+    void ShowSelectedStatus();
+
+    // The one-second tick: a failed sign-in, a reload decision or a refresh.
+    void OnReloadTick();
+
+    DetailView detailView;
+    ComposeView composeView;
+    TimelineView timelineView;
+    CSplitterImpl outerSplitter;
+    CSplitterImpl innerSplitter;
+    CMultiPaneStatusBarCtrl statusBarCtrl;
+    char iniPath[iniPathSize];
+    int reloadInterval = 10;
+
+    // What the list shows, the record count it was last given, and the ticks
+    // since the last reload decision.
+    TimelineSnapshot shownTimeline;
+    int shownCount = 0;
+    int tickCount = 0;
+
+private:
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnItemChanged(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnAutoReload(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnSettings(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnEditCommand(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnSend(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnIgnoredKey(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnFocusDetail(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnFocusCompose(UINT, WPARAM, LPARAM, bool&);
+
+    void CreateBars();
+    void CreatePanes();
+    // USER and PASS into the session, RELOAD_TIMELINE into reloadInterval.
+    void ReadSettings();
+    void SetStatusText(const char* text);
+
+    void ReportFailedLogin();
+    void RefreshList();
+
+    HWND toolBar = nullptr;
+};
+
+#endif

@@ -1,0 +1,176 @@
+#include "ComposeView.h"
+
+#include "LinkActions.h"
+#include "PaneText.h"
+#include "PopupMenu.h"
+#include "ResourceIds.h"
+#include "StatusUpdate.h"
+#include "ViewFormat.h"
+
+#include <cstdio>
+
+namespace {
+
+const COLORREF directMessageColour = RGB(198, 255, 198);
+const COLORREF white = RGB(255, 255, 255);
+const int statusLimit = 140;
+const int counterTextSize = 512;
+const DWORD sendPause = 200;
+const LONG selectAllEnd = 256;
+
+} // namespace
+
+ComposeView::ComposeView() : CDialogImpl<ComposeView>(composeDialogResource) {}
+
+ComposeView::~ComposeView()
+{
+    if (filtering) {
+        if (CMessageLoop* loop = appModule.GetMessageLoop())
+            loop->RemoveMessageFilter(this);
+    }
+}
+
+bool ComposeView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    static const MessageMapEntry<ComposeView> messageMap[] = {
+        OnMessage<ComposeView>(WM_INITDIALOG, &ComposeView::OnInitDialog),
+        OnMessage<ComposeView>(WM_SIZE, &ComposeView::OnSize),
+        OnMessage<ComposeView>(WM_SETFOCUS, &ComposeView::OnSetFocus),
+        OnMessage<ComposeView>(WM_CONTEXTMENU, &ComposeView::OnContextMenu),
+        OnCommand<ComposeView>(sendCommand, &ComposeView::OnSend),
+        OnCommand<ComposeView>(cutCommand, &ComposeView::OnEditCommand),
+        OnCommand<ComposeView>(copyCommand, &ComposeView::OnEditCommand),
+        OnCommand<ComposeView>(pasteCommand, &ComposeView::OnEditCommand),
+        OnCommand<ComposeView>(deleteCommand, &ComposeView::OnEditCommand),
+        OnCommand<ComposeView>(selectAllCommand, &ComposeView::OnEditCommand),
+        OnCommandCode<ComposeView>(EN_CHANGE, statusTextControl, &ComposeView::OnChange),
+        OnNotifyCode<ComposeView>(EN_LINK, &ComposeView::OnLink),
+    };
+    if (DispatchMessageMap(*this, messageMap, message, wParam, lParam, result))
+        return true;
+    return ReflectNotifications(window, message, wParam, lParam, result);
+}
+
+BOOL ComposeView::PreTranslateMessage(MSG* message)
+{
+    if (handle == nullptr)
+        return FALSE;
+    if (accelerators != nullptr && ::TranslateAcceleratorA(handle, accelerators, message))
+        return TRUE;
+    return ::IsDialogMessageA(handle, message);
+}
+
+LRESULT ComposeView::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
+{
+    edit = GetDlgItem(statusTextControl);
+    sendButton = GetDlgItem(sendButtonControl);
+    counter = GetDlgItem(counterControl);
+    SetTextInset(edit);
+    edit.SetFocus();
+    edit.SetAutoURLDetect(true);
+    edit.SetEventMask(ENM_CHANGE | ENM_LINK);
+    edit.LimitText(statusLimit);
+    edit.SetLangOptions(0xFFFFFFFF);
+    const HFONT font = CreatePaneFont();
+    edit.SetFont(font, true);
+    SetPaneLineSpacing(edit);
+    ::DeleteObject(font);
+
+    accelerators = ::LoadAcceleratorsA(appModule.GetResourceInstance(), MAKEINTRESOURCEA(composeAcceleratorResource));
+    if (CMessageLoop* loop = appModule.GetMessageLoop())
+        filtering = loop->AddMessageFilter(this);
+    return TRUE;
+}
+
+LRESULT ComposeView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    const int width = LOWORD(lParam);
+    const int height = HIWORD(lParam);
+    edit.MoveWindow(5, 0, width - 85, height - 5);
+    counter.MoveWindow(width - 75, 0, 67, 13);
+    sendButton.MoveWindow(width - 75, 14, 67, height - 19);
+    return 0;
+}
+
+LRESULT ComposeView::OnSetFocus(UINT, WPARAM, LPARAM, bool&)
+{
+    edit.SetSel(0, 0);
+    edit.SetFocus();
+    return 0;
+}
+
+LRESULT ComposeView::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, bool&)
+{
+    CHARRANGE selection = {0, 0};
+    edit.GetSel(&selection);
+    const bool empty = selection.cpMin == selection.cpMax;
+    const MenuGreying rules[] = {
+        {copyCommand, empty},
+        {cutCommand, empty},
+        {deleteCommand, empty},
+        {pasteCommand, !edit.CanPaste(CF_TEXT)},
+    };
+    ShowPopupMenu(handle, composeMenuResource, lParam, reinterpret_cast<HWND>(wParam) == edit.handle, rules,
+                  sizeof rules / sizeof rules[0]);
+    return 0;
+}
+
+LRESULT ComposeView::OnSend(UINT, WPARAM, LPARAM, bool&)
+{
+    SendStatus();
+    return 0;
+}
+
+LRESULT ComposeView::OnEditCommand(UINT, WPARAM wParam, LPARAM, bool&)
+{
+    switch (LOWORD(wParam)) {
+    case cutCommand:
+        edit.Cut();
+        break;
+    case copyCommand:
+        edit.Copy();
+        break;
+    case pasteCommand:
+        edit.Paste();
+        break;
+    case deleteCommand:
+        edit.Clear();
+        break;
+    case selectAllCommand:
+        // Positions 0 to 256, not an open end.
+        edit.SetSel(0, selectAllEnd);
+        break;
+    }
+    return 0;
+}
+
+LRESULT ComposeView::OnChange(UINT, WPARAM, LPARAM, bool&)
+{
+    UpdateCounter();
+    return 0;
+}
+
+LRESULT ComposeView::OnLink(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    return OpenLink(edit, *reinterpret_cast<const ENLINK*>(lParam), webAddressRule);
+}
+
+void ComposeView::UpdateCounter()
+{
+    char text[counterTextSize] = "";
+    edit.GetWindowText(text, sizeof text);
+    char left[16];
+    std::snprintf(left, sizeof left, "%d", CharactersLeft(text));
+    counter.SetWindowText(left);
+    edit.SetBackgroundColor(IsDirectMessageText(text) ? directMessageColour : white);
+}
+
+void ComposeView::SendStatus()
+{
+    char text[statusBufferSize] = "";
+    edit.GetWindowText(text, sizeof text);
+    if (!StartStatusPost(text))
+        return;
+    ::Sleep(sendPause);
+    edit.SetWindowText("");
+}

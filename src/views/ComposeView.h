@@ -1,0 +1,48 @@
+#ifndef LARKSPUR_VIEWS_COMPOSEVIEW_H
+#define LARKSPUR_VIEWS_COMPOSEVIEW_H
+
+#include "CMessageLoop.h"
+#include "CRichEditCtrl.h"
+#include "CWindowImpl.h"
+
+// The pane in which the user writes a status: a rich edit control limited to
+// 140 characters, a counter of the characters left and the send button. A
+// child dialog (template 202), the bottom pane of the window. A text in the
+// form of a direct message ("D name ...") turns the box light green.
+class ComposeView : public CDialogImpl<ComposeView>, public CMessageFilter {
+public:
+    ComposeView();
+    ~ComposeView();
+
+    const CRichEditCtrl& Edit() const { return edit; }
+
+    // Hands the text to a new status-post thread, then empties the box after
+    // 200 ms. A thread that cannot start leaves the text in the box.
+    void SendStatus();
+
+    // Ctrl+S (table 205) for the pane, then dialog navigation inside it.
+    BOOL PreTranslateMessage(MSG* message) override;
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnSize(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnSetFocus(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnSend(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnEditCommand(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnChange(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnLink(UINT, WPARAM, LPARAM, bool&);
+
+    // The counter and the direct-message colour, from the text.
+    void UpdateCounter();
+
+    CRichEditCtrl edit;
+    CWindow sendButton;
+    CWindow counter;
+    HACCEL accelerators = nullptr;
+    bool filtering = false;
+};
+
+#endif

@@ -1,0 +1,177 @@
+#include "DetailView.h"
+
+#include "IconCache.h"
+#include "LinkActions.h"
+#include "LinkText.h"
+#include "PaneText.h"
+#include "PopupMenu.h"
+#include "ResourceIds.h"
+#include "TextFunctions.h"
+#include "TimelineEntry.h"
+#include "TimelineModel.h"
+#include "ViewFormat.h"
+
+#include <cstring>
+
+namespace {
+
+const COLORREF linkColour = RGB(0, 0, 255);
+
+} // namespace
+
+bool IconStatic::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result)
+{
+    if (message != WM_PAINT || iconIndex < 0)
+        return false;
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(handle, &paint);
+    {
+        const IconCache::ScopedLock hold(Icons());
+        ::ImageList_Draw(Icons().LargeIcons(), iconIndex, dc, 0, 0, ILD_NORMAL);
+    }
+    ::EndPaint(handle, &paint);
+    result = 0;
+    return true;
+}
+
+DetailView::DetailView() : CDialogImpl<DetailView>(detailDialogResource) {}
+
+bool DetailView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    static const MessageMapEntry<DetailView> messageMap[] = {
+        OnMessage<DetailView>(WM_INITDIALOG, &DetailView::OnInitDialog),
+        OnMessage<DetailView>(WM_SIZE, &DetailView::OnSize),
+        OnMessage<DetailView>(WM_CONTEXTMENU, &DetailView::OnContextMenu),
+        OnMessage<DetailView>(WM_SETFOCUS, &DetailView::OnSetFocus),
+        OnCommand<DetailView>(copyTextCommand, &DetailView::OnCopyText),
+        OnNotifyCode<DetailView>(EN_LINK, &DetailView::OnLink),
+    };
+    if (DispatchMessageMap(*this, messageMap, message, wParam, lParam, result))
+        return true;
+    return ReflectNotifications(window, message, wParam, lParam, result);
+}
+
+LRESULT DetailView::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
+{
+    iconIndex = -1;
+    edit = GetDlgItem(statusTextControl);
+    nameLabel = GetDlgItem(nameLabelControl);
+    timeLabel = GetDlgItem(timeLabelControl);
+    iconStatic.SubclassWindow(GetDlgItem(iconControl));
+    SetTextInset(edit);
+    edit.SetFocus();
+    const HFONT font = CreatePaneFont();
+    edit.SetFont(font, true);
+    edit.SetLangOptions(0xFFFFFFFF);
+    SetPaneLineSpacing(edit);
+    edit.SetAutoURLDetect(true);
+    edit.SetEventMask(ENM_LINK);
+    edit.SetReadOnly(true);
+    // The control keeps the face and size as its default format.
+    ::DeleteObject(font);
+    return TRUE;
+}
+
+LRESULT DetailView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    const int width = LOWORD(lParam);
+    const int height = HIWORD(lParam);
+    edit.MoveWindow(66, 22, width - 5 - 66, height - 1 - 22);
+    PlaceTimeLabel();
+    return 0;
+}
+
+// The time label spans W-135 to W-8; it reaches further left only when its
+// text would not fit (a wider font than the layout was made for), since the
+// static control would wrap it and show the date alone.
+void DetailView::PlaceTimeLabel()
+{
+    RECT client;
+    GetClientRect(&client);
+    char text[64] = "";
+    timeLabel.GetWindowText(text, sizeof text);
+    const HDC dc = ::GetDC(timeLabel);
+    const HGDIOBJ old = ::SelectObject(dc, timeLabel.GetFont());
+    SIZE extent = {};
+    ::GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(timeLabel, dc);
+    const int right = client.right - 8;
+    int left = client.right - 135;
+    if (right - left < extent.cx + 2)
+        left = right - extent.cx - 2;
+    timeLabel.MoveWindow(left, 6, right - left, 18 - 6);
+}
+
+LRESULT DetailView::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, bool&)
+{
+    CHARRANGE selection = {0, 0};
+    edit.GetSel(&selection);
+    const MenuGreying rules[] = {{copyTextCommand, selection.cpMin == selection.cpMax}};
+    ShowPopupMenu(handle, detailMenuResource, lParam, reinterpret_cast<HWND>(wParam) == edit.handle, rules, 1);
+    return 0;
+}
+
+LRESULT DetailView::OnSetFocus(UINT, WPARAM, LPARAM, bool&)
+{
+    edit.SetSel(0, 0);
+    edit.SetFocus();
+    return 0;
+}
+
+LRESULT DetailView::OnCopyText(UINT, WPARAM, LPARAM, bool&)
+{
+    edit.Copy();
+    return 0;
+}
+
+LRESULT DetailView::OnLink(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    return OpenLink(edit, *reinterpret_cast<const ENLINK*>(lParam), webAddressRule | tagRules);
+}
+
+void DetailView::ShowEntry(const TimelineEntry& entry)
+{
+    char text[strippedTextSize + 2];
+    StripTags(entry.text, text);
+    std::strcat(text, "\r\n");
+    edit.SetWindowText(text);
+    MarkEntityLinks(text);
+    edit.SetSel(1, 1);
+
+    iconIndex = Icons().IndexOf(entry.iconUrl);
+    iconStatic.iconIndex = iconIndex;
+    // Erased as well, so no earlier picture stays behind an entry that has
+    // none yet.
+    iconStatic.Invalidate(true);
+    iconStatic.UpdateWindow();
+
+    char line[600];
+    const SYSTEMTIME& time = entry.createdAt;
+    FormatTimeLabel(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, line, sizeof line);
+    timeLabel.SetWindowText(line);
+    PlaceTimeLabel();
+    CString displayName(entry.displayName);
+    DecodeEntities(displayName);
+    FormatNameLine(displayName, entry.screenName, line, sizeof line);
+    nameLabel.SetWindowText(line);
+}
+
+void DetailView::ClearLabels()
+{
+    nameLabel.SetWindowText("");
+    timeLabel.SetWindowText("");
+}
+
+void DetailView::MarkEntityLinks(const char* text)
+{
+    CHARFORMAT2A format = {};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_LINK | CFM_COLOR;
+    format.dwEffects = CFE_LINK;
+    format.crTextColor = linkColour;
+    for (const CharRange& run : FindEntityRuns(text)) {
+        edit.SetSel(run.first, run.last);
+        edit.SetSelectionCharFormat(format);
+    }
+}

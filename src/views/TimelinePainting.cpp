@@ -1,0 +1,116 @@
+#include "TimelineView.h"
+
+#include "CHeaderCtrl.h"
+#include "IconCache.h"
+#include "TimelineModel.h"
+
+namespace {
+
+const COLORREF white = RGB(255, 255, 255);
+const COLORREF selectedFrame = RGB(69, 129, 217);
+const COLORREF selectedCell = RGB(204, 212, 225);
+const COLORREF separator = RGB(69, 69, 69);
+const int iconIndent = 34;
+// DT_NOPREFIX: a status's '&' is text, not the mark of an underlined letter.
+const UINT cellTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS | DT_VCENTER | DT_NOPREFIX;
+
+// A pen and a brush selected into a device context for one drawing call and
+// deleted afterwards.
+class DrawingTools {
+public:
+    DrawingTools(HDC dc, HPEN pen, HBRUSH brush)
+        : dc(dc), pen(pen), brush(brush), oldPen(::SelectObject(dc, pen)), oldBrush(::SelectObject(dc, brush))
+    {
+    }
+    ~DrawingTools()
+    {
+        ::SelectObject(dc, oldPen);
+        ::SelectObject(dc, oldBrush);
+        ::DeleteObject(pen);
+        if (brush != nullptr)
+            ::DeleteObject(brush);
+    }
+    DrawingTools(const DrawingTools&) = delete;
+    DrawingTools& operator=(const DrawingTools&) = delete;
+
+private:
+    HDC dc;
+    HPEN pen;
+    HBRUSH brush;
+    HGDIOBJ oldPen;
+    HGDIOBJ oldBrush;
+};
+
+void FrameRow(HDC dc, const RECT& row, bool selected)
+{
+    if (selected) {
+        const DrawingTools tools(dc, ::CreatePen(PS_SOLID, 2, selectedFrame), ::CreateSolidBrush(white));
+        ::Rectangle(dc, row.left, row.top + 1, row.right, row.bottom);
+        return;
+    }
+    {
+        const DrawingTools tools(dc, ::CreatePen(PS_SOLID, 1, white), ::CreateSolidBrush(white));
+        ::Rectangle(dc, row.left, row.top, row.right, row.bottom);
+    }
+    const DrawingTools dotted(dc, ::CreatePen(PS_DOT, 1, separator), nullptr);
+    ::MoveToEx(dc, row.left, row.bottom - 1, nullptr);
+    ::LineTo(dc, row.right, row.bottom - 1);
+}
+
+} // namespace
+
+// Every request paints the whole row: the frame or the separator, then each
+// column's cell with its text, and the picture in the first.
+void TimelineView::PaintRow(const DRAWITEMSTRUCT& item)
+{
+    const HDC dc = item.hDC;
+    const RECT& row = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FrameRow(dc, row, selected);
+
+    const COLORREF cellColour = selected ? selectedCell : white;
+    ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    // The text lies on the cell's colour, whatever background the control's
+    // device context came with.
+    const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    const CHeaderCtrl header(GetHeader());
+    const int columns = header.GetItemCount();
+    const int scrolled = ::GetScrollPos(handle, SB_HORZ);
+    const HIMAGELIST images = GetImageList(LVSIL_SMALL);
+    for (int column = 0; column < columns; ++column) {
+        RECT cell;
+        if (!header.GetItemRect(column, &cell))
+            continue;
+        cell.left -= scrolled;
+        cell.right -= scrolled;
+        cell.top = row.top + 1;
+        cell.bottom = row.bottom - 1;
+        cell.right -= 1;
+
+        char text[512] = "";
+        LVITEMA cellItem = {};
+        cellItem.mask = LVIF_TEXT | LVIF_IMAGE;
+        cellItem.iItem = static_cast<int>(item.itemID);
+        cellItem.iSubItem = column;
+        cellItem.pszText = text;
+        cellItem.cchTextMax = sizeof text;
+        cellItem.iImage = -1;
+        GetItem(&cellItem);
+
+        cell.left += column == 0 ? 1 : -1;
+        {
+            const DrawingTools tools(dc, ::CreatePen(PS_SOLID, 1, cellColour), ::CreateSolidBrush(cellColour));
+            ::Rectangle(dc, cell.left, cell.top, cell.right, cell.bottom);
+        }
+        if (column == 0 && images != nullptr) {
+            {
+                const IconCache::ScopedLock hold(Icons());
+                ::ImageList_Draw(images, cellItem.iImage, dc, cell.left + 2, cell.top + 3, ILD_NORMAL);
+            }
+            cell.left += iconIndent;
+        }
+        RECT textRect = {cell.left + 3, cell.top + 1, cell.right - 3, cell.bottom - 1};
+        ::DrawTextA(dc, text, -1, &textRect, cellTextFormat);
+    }
+    ::SetBkMode(dc, oldMode);
+}

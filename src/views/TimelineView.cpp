@@ -1,0 +1,162 @@
+#include "TimelineView.h"
+
+#include "IconCache.h"
+#include "PopupMenu.h"
+#include "ResourceIds.h"
+#include "TextFunctions.h"
+#include "TimelineModel.h"
+#include "TimelineReader.h"
+#include "ViewFormat.h"
+
+namespace {
+
+// LVS_SHAREIMAGELISTS: the small image list is the icon cache's, which must
+// outlive the list control.
+const DWORD listStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT | LVS_SINGLESEL
+                        | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_OWNERDATA | LVS_SHAREIMAGELISTS;
+
+const int nameColumnWidth = 150;
+const int textColumnWidth = 300;
+
+} // namespace
+
+CWndClassInfo& TimelineView::GetWndClassInfo()
+{
+    static CWndClassInfo info = {
+        {sizeof(WNDCLASSEXA), 0, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+        WC_LISTVIEWA, nullptr, 0, ""};
+    return info;
+}
+
+HWND TimelineView::Create(HWND parent, UINT id)
+{
+    const RECT none = {0, 0, 0, 0};
+    return CWindowImpl<TimelineView, CListViewCtrl>::Create(parent, none, nullptr, listStyle, WS_EX_CLIENTEDGE, id);
+}
+
+void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineReader* shownRows)
+{
+    SetExtendedListViewStyle(LVS_EX_FULLROWSELECT, 0);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = nameColumnWidth;
+    column.pszText = const_cast<char*>("Name");
+    InsertColumn(0, column);
+    column.cx = textColumnWidth;
+    column.pszText = const_cast<char*>("Tweet");
+    column.iSubItem = 1;
+    InsertColumn(1, column);
+    SetImageList(smallIcons, LVSIL_SMALL);
+    composeEdit = compose;
+    rows = shownRows;
+}
+
+bool TimelineView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    static const MessageMapEntry<TimelineView> messageMap[] = {
+        OnMessage<TimelineView>(WM_CONTEXTMENU, &TimelineView::OnContextMenu),
+        OnMessage<TimelineView>(WM_MEASUREITEM, &TimelineView::OnMeasureItem),
+        OnMessage<TimelineView>(WM_SIZE, &TimelineView::OnSize),
+        OnCommand<TimelineView>(directMessageCommand, &TimelineView::OnDirectMessage),
+        OnCommand<TimelineView>(openHomePageCommand, &TimelineView::OnOpenHomePage),
+        OnCommand<TimelineView>(retweetCommand, &TimelineView::OnRetweet),
+        OnReflectedNotifyCode<TimelineView>(LVN_GETDISPINFOA, &TimelineView::OnGetDispInfo),
+        OnMessage<TimelineView>(reflectedBase + WM_DRAWITEM, &TimelineView::OnDrawItem),
+        OnMessage<TimelineView>(reflectedBase + WM_MEASUREITEM, &TimelineView::OnReflectedMeasureItem),
+        OnMessage<TimelineView>(reflectedBase + WM_COMPAREITEM, &TimelineView::OnReflectedCompareItem),
+        OnMessage<TimelineView>(reflectedBase + WM_DELETEITEM, &TimelineView::OnReflectedDeleteItem),
+    };
+    if (DispatchMessageMap(*this, messageMap, message, wParam, lParam, result))
+        return true;
+    return DefaultReflectionHandler(window, message, wParam, lParam, result);
+}
+
+LRESULT TimelineView::OnContextMenu(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    listRefreshEnabled = 0;
+    // The commands act on the status the user right-clicked, whatever
+    // arrives before they run.
+    menuEntryValid = GetSelectedEntry(menuEntry);
+    ShowPopupMenu(handle, timelineMenuResource, lParam, menuEntryValid, nullptr, 0);
+    listRefreshEnabled = 1;
+    return 0;
+}
+
+LRESULT TimelineView::OnMeasureItem(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = rowHeight;
+    return TRUE;
+}
+
+LRESULT TimelineView::OnSize(UINT, WPARAM, LPARAM, bool&)
+{
+    // The scroll bar's width is always taken off, shown or not, so the text
+    // column never makes a horizontal scroll bar appear by itself.
+    RECT window;
+    GetWindowRect(&window);
+    const int width = (window.right - window.left) - 2 * ::GetSystemMetrics(SM_CXEDGE)
+                      - ::GetSystemMetrics(SM_CXVSCROLL) - GetColumnWidth(0);
+    SetColumnWidth(1, width);
+    return 0;
+}
+
+LRESULT TimelineView::OnGetDispInfo(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+    TimelineEntry entry;
+    if (rows == nullptr || !rows->GetEntry(item.iItem, entry))
+        return 0;
+    // Only a request that asks for text has a buffer to write to.
+    const bool wantsText = (item.mask & LVIF_TEXT) && item.pszText != nullptr;
+    if (item.iSubItem == 0) {
+        if (!(item.mask & LVIF_TEXT))
+            return 0;
+        item.iImage = Icons().IndexOf(entry.iconUrl);
+        if (wantsText) {
+            CString displayName(entry.displayName);
+            DecodeEntities(displayName);
+            FormatListName(displayName, entry.screenName, item.pszText, item.cchTextMax);
+        }
+    } else if (item.iSubItem == 1 && wantsText) {
+        char stripped[strippedTextSize];
+        StripTags(entry.text, stripped);
+        CopyBounded(item.pszText, item.cchTextMax, stripped);
+    }
+    return 0;
+}
+
+LRESULT TimelineView::OnDrawItem(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    PaintRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
+}
+
+LRESULT TimelineView::OnReflectedMeasureItem(UINT, WPARAM, LPARAM lParam, bool&)
+{
+    // The owner-draw default: one line of the control's font.
+    const HDC dc = ::GetDC(handle);
+    const HGDIOBJ old = ::SelectObject(dc, GetFont());
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(handle, dc);
+    reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(metrics.tmHeight);
+    return TRUE;
+}
+
+LRESULT TimelineView::OnReflectedCompareItem(UINT, WPARAM, LPARAM, bool&)
+{
+    return 0;
+}
+
+LRESULT TimelineView::OnReflectedDeleteItem(UINT, WPARAM, LPARAM, bool&)
+{
+    return TRUE;
+}
+
+bool TimelineView::GetSelectedEntry(TimelineEntry& entry) const
+{
+    const int selected = GetSelectedIndex();
+    return selected >= 0 && rows != nullptr && rows->GetEntry(selected, entry);
+}

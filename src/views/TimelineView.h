@@ -1,0 +1,63 @@
+#ifndef LARKSPUR_VIEWS_TIMELINEVIEW_H
+#define LARKSPUR_VIEWS_TIMELINEVIEW_H
+
+#include "CListViewCtrl.h"
+#include "CWindowImpl.h"
+#include "TimelineEntry.h"
+
+#include <commctrl.h>
+
+class TimelineReader;
+
+// The timeline: a virtual, owner-drawn report list whose row i is entry i of
+// the view of the store it is given (newest first). It keeps no copy of the
+// entries: it answers each cell when the control asks and paints each row
+// itself, 40 pixels high, with the author's picture, the names and the
+// wrapped status text. It also owns the timeline's context menu and its
+// commands (TimelineCommands.cpp).
+class TimelineView : public CWindowImpl<TimelineView, CListViewCtrl> {
+public:
+    static const int rowHeight = 40;
+
+    // The system list-view class, superclassed so that this view's handling
+    // runs before the control's own.
+    static CWndClassInfo& GetWndClassInfo();
+
+    HWND Create(HWND parent, UINT id);
+
+    // Full-row selection, the two columns and the small image list; the view
+    // of the store the rows come from and the compose box the menu commands
+    // write into. The image list is shared: the list never destroys it.
+    void Setup(HIMAGELIST smallIcons, HWND composeEdit, const TimelineReader* rows);
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // 1 while the reload tick may give the list a new count; 0 while the
+    // context menu is open. The frame raises it when it has been built.
+    int listRefreshEnabled = 0;
+
+private:
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnMeasureItem(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnSize(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnDirectMessage(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnOpenHomePage(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnRetweet(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnGetDispInfo(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnDrawItem(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnReflectedMeasureItem(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnReflectedCompareItem(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnReflectedDeleteItem(UINT, WPARAM, LPARAM, bool&);
+
+    // The entry at the selected row, as the list shows it.
+    bool GetSelectedEntry(TimelineEntry& entry) const;
+    void PaintRow(const DRAWITEMSTRUCT& item);
+
+    HWND composeEdit = nullptr;
+    const TimelineReader* rows = nullptr;
+    // The status the context menu was opened on.
+    TimelineEntry menuEntry = {};
+    bool menuEntryValid = false;
+};
+
+#endif
