@@ -57,6 +57,12 @@ HttpResponse Site::HandleControl(const HttpRequest& request, const std::string& 
         offline(static_cast<int>(milliseconds));
         return Ok();
     }
+    if (verb == "forget-sessions") {
+        // As a restart does: every cookie the clients hold names no session.
+        std::lock_guard<std::mutex> lock(mutex);
+        state.sessions.clear();
+        return Ok();
+    }
     if (verb == "account") return ControlAccount(parameters);
     if (verb == "status") return ControlStatus(parameters);
     if (verb == "token") return ControlToken(parameters);

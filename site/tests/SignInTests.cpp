@@ -88,6 +88,13 @@ TEST(SignIn, WrongTokenWrongPasswordChallengeAndSuccess)
 
     std::string log = ControlGet(port, "/__control/log");
     EXPECT_NE(log.find("https POST /sessions 302\n"), std::string::npos);
+
+    // Forgotten sessions, as after a restart: the same cookie gets the front
+    // page with the sign-in form again.
+    ASSERT_EQ(Control(port, "forget-sessions", ""), "ok\n");
+    Reply forgotten = browser.Get("/");
+    EXPECT_EQ(forgotten.body.find("carol としてログイン中"), std::string::npos);
+    EXPECT_NE(forgotten.body.find("action=\"https://" + server.Host() + "/sessions\""), std::string::npos);
 }
 
 TEST(SignIn, TokenModes)
