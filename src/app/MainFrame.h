@@ -81,8 +81,14 @@ private:
 
     void ReportFailedLogin();
     void RefreshList();
+    // A failed post's text back into the compose box, and the pane-0 notice
+    // that stays until a post or a fetch succeeds.
+    void TakeBackFailedPost();
+    void SetReadyText();
 
     HWND toolBar = nullptr;
+    bool postFailureShown = false;
+    unsigned timelinesSeen = 0;
 };
 
 #endif

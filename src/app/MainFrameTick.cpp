@@ -3,6 +3,7 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SettingsDialog.h"
+#include "StatusUpdate.h"
 #include "TimelineModel.h"
 #include "TimelineWorker.h"
 
@@ -13,6 +14,7 @@
 // second, never told.
 void MainFrame::OnReloadTick()
 {
+    TakeBackFailedPost();
     const bool autoReload = UIGetCheck(autoReloadCommand);
     if (serviceSession.loginState.load() == LoginFailed) {
         if (autoReload)
@@ -30,9 +32,34 @@ void MainFrame::OnReloadTick()
     } else {
         RefreshList();
         if (serviceSession.fetchBusy.load() == 0)
-            SetStatusText("Ready");
+            SetReadyText();
     }
     ++tickCount;
+}
+
+// Nothing the user wrote is lost: the text of a post that failed comes back
+// into an empty box, and pane 0 says so instead of "Ready" until a post or a
+// fetch succeeds. No box, no retry: the user decides.
+void MainFrame::TakeBackFailedPost()
+{
+    const unsigned fetched = serviceSession.timelinesFetched.load();
+    if (fetched != timelinesSeen) {
+        timelinesSeen = fetched;
+        postFailureShown = false;
+    }
+    const PostOutcome outcome = TakePostOutcome();
+    if (outcome.result == PostFailed) {
+        composeView.GiveBack(outcome.text);
+        postFailureShown = true;
+        SetStatusText("投稿できませんでした");
+    } else if (outcome.result != PostNone) {
+        postFailureShown = false;
+    }
+}
+
+void MainFrame::SetReadyText()
+{
+    SetStatusText(postFailureShown ? "投稿できませんでした" : "Ready");
 }
 
 // Reported once: automatic reloading goes off before the box, so the ticks

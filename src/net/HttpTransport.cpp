@@ -301,8 +301,10 @@ int GetToString(const char* url, CString& text)
     return haveStatus ? std::atoi(status) : 0;
 }
 
-bool PostForm(const char* url, const char* body, CString& text)
+bool PostForm(const char* url, const char* body, CString& text, int* status)
 {
+    if (status != nullptr)
+        *status = 0;
     SplitUrl split;
     if (!Split(url, split))
         return false;
@@ -321,8 +323,12 @@ bool PostForm(const char* url, const char* body, CString& text)
         Exchange exchange;
         const bool sent = exchange.Run(url, split, nullptr, "POST", body, referrer, flags, postTimeout, false);
         text.Empty();
-        if (sent)
+        if (sent) {
+            char statusText[32];
+            if (status != nullptr && QueryStatus(exchange.Request(), statusText))
+                *status = std::atoi(statusText);
             ReadIntoString(exchange.Request(), buffer, chunk, text);
+        }
     }
     std::free(buffer);
     return true;

@@ -17,7 +17,8 @@ int GetToString(const char* url, CString& text);
 
 // Posts an already form-encoded body to url and reads the whole answer,
 // whatever its status, into text. True when the request could be made at all
-// (the URL split and the buffer allocated); says nothing of the answer.
-bool PostForm(const char* url, const char* body, CString& text);
+// (the URL split and the buffer allocated); says nothing of the answer. When
+// status is given it receives the final answer's HTTP status (0: none).
+bool PostForm(const char* url, const char* body, CString& text, int* status = nullptr);
 
 #endif

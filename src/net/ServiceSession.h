@@ -33,6 +33,9 @@ public:
 
     std::atomic<int> loginState{LoginNone};
     std::atomic<unsigned char> fetchBusy{0};
+    // Fetch cycles that brought back a timeline page (a 200 answer that was
+    // not the signed-out front page); the window side watches it change.
+    std::atomic<unsigned> timelinesFetched{0};
 
 private:
     void Store(Text& field, const char* value);

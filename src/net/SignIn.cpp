@@ -32,6 +32,12 @@ CString ScrapeToken(const CString& page)
 
 } // namespace
 
+bool IsSignedOutPage(const CString& page)
+{
+    const CString signInForm = CString("action=\"") + SignInAddress() + "\"";
+    return page.Find(signInForm) >= 0 && page.Find("<li class=\"hentry ") < 0;
+}
+
 bool SignIn(const char* user, const char* password)
 {
     CString frontPage;

@@ -8,6 +8,8 @@
 #include "TimelineModel.h"
 #include "WebAddress.h"
 
+#include "CriticalSection.h"
+
 #include <process.h>
 
 #include <cstdlib>
@@ -15,12 +17,32 @@
 
 namespace {
 
-const char* const rejectionMarkers[] = {
-    "403 Forbidden: The server understood",
-    "同じことをすでにツイートしています。",
-};
+// The service's refusal (no valid session or token) and its duplicate page.
+const char refusalMarker[] = "403 Forbidden: The server understood";
+const char duplicateMarker[] = "同じことをすでにツイートしています。";
+
+// The newest outcome, kept whole under the lock.
+CCriticalSection outcomeLock;
+PostOutcome newestOutcome = {PostNone, ""};
+
+void RecordOutcome(PostResult result, const char* text)
+{
+    CLock guard(outcomeLock);
+    newestOutcome.result = result;
+    std::strncpy(newestOutcome.text, result == PostFailed ? text : "", sizeof newestOutcome.text - 1);
+    newestOutcome.text[sizeof newestOutcome.text - 1] = 0;
+}
 
 } // namespace
+
+PostOutcome TakePostOutcome()
+{
+    CLock guard(outcomeLock);
+    const PostOutcome taken = newestOutcome;
+    newestOutcome.result = PostNone;
+    newestOutcome.text[0] = 0;
+    return taken;
+}
 
 void PostStatus(const char* text)
 {
@@ -38,10 +60,19 @@ void PostStatus(const char* text)
     form += FormEncode(utf8);
 
     CString answer;
-    PostForm(StatusUpdateAddress(), form, answer);
+    int status = 0;
+    PostForm(StatusUpdateAddress(), form, answer, &status);
     ConvertPageFromUtf8(answer);
-    if (ContainsAny(answer, rejectionMarkers, sizeof rejectionMarkers / sizeof rejectionMarkers[0]))
+    if (answer.Find(refusalMarker) >= 0) {
+        serviceSession.SetToken("");
+        RecordOutcome(PostFailed, text);
         return;
+    }
+    if (answer.Find(duplicateMarker) >= 0) {
+        RecordOutcome(PostDuplicate, text);
+        return;
+    }
+    RecordOutcome(status == 200 && !answer.IsEmpty() ? PostPosted : PostFailed, text);
     if (serviceSession.fetchBusy.load() == 0)
         ScrapeTimelinePage(answer);
 }

@@ -15,7 +15,8 @@ void __cdecl RunTimelineFetch(void*)
 {
     serviceSession.fetchBusy = 1;
 
-    if (!serviceSession.HasToken()) {
+    const bool signsIn = !serviceSession.HasToken();
+    if (signsIn) {
         ServiceSession::Text user;
         ServiceSession::Text password;
         serviceSession.GetUser(user);
@@ -29,8 +30,14 @@ void __cdecl RunTimelineFetch(void*)
     }
 
     CString page;
-    GetToString(WebBaseAddress(), page);
+    const int status = GetToString(WebBaseAddress(), page);
     ConvertPageFromUtf8(page);
+    // The service forgot the session (a restart, an expired cookie): the next
+    // cycle signs in again. A cycle that has just signed in leaves it, so no
+    // cycle signs in twice in a row for nothing.
+    const bool signedOut = IsSignedOutPage(page);
+    if (signedOut && !signsIn)
+        serviceSession.SetToken("");
 
     if (page.Find("Twitter is over capacity.") >= 0) {
         if (ShutdownGate().IsClosed())
@@ -41,6 +48,8 @@ void __cdecl RunTimelineFetch(void*)
         return;
     }
     ScrapeTimelinePage(page);
+    if (status == 200 && !signedOut)
+        ++serviceSession.timelinesFetched;
     serviceSession.fetchBusy = 0;
 }
 

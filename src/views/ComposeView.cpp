@@ -165,6 +165,18 @@ void ComposeView::UpdateCounter()
     edit.SetBackgroundColor(IsDirectMessageText(text) ? directMessageColour : white);
 }
 
+bool ComposeView::GiveBack(const char* text)
+{
+    if (edit.GetWindowTextLength() > 0)
+        return false;
+    edit.SetWindowText(text);
+    GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
+    const LONG end = static_cast<LONG>(edit.SendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length)));
+    edit.SetSel(end, end);
+    UpdateCounter();
+    return true;
+}
+
 void ComposeView::SendStatus()
 {
     char text[statusBufferSize] = "";

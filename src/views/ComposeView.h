@@ -20,6 +20,11 @@ public:
     // 200 ms. A thread that cannot start leaves the text in the box.
     void SendStatus();
 
+    // Puts the text of a post that failed back into the box, caret at the
+    // end, when the box is empty; leaves anything the user typed since alone.
+    // True when the text went back.
+    bool GiveBack(const char* text);
+
     // Ctrl+S (table 205) for the pane, then dialog navigation inside it.
     BOOL PreTranslateMessage(MSG* message) override;
 

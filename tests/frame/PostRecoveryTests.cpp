@@ -1,0 +1,70 @@
+#include "FrameHarness.h"
+#include "ResourceIds.h"
+#include "ServiceSession.h"
+#include "SiteControl.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string ComposeText(MainFrame& frame)
+{
+    char text[512] = "";
+    frame.composeView.Edit().GetWindowText(text, sizeof text);
+    return text;
+}
+
+// The text of a post that fails comes back into an empty compose box within
+// two ticks, never over what the user typed since, and pane 0 says so until
+// a post succeeds.
+TEST(PostRecovery, FailedPostGivesItsTextBack)
+{
+    SiteControl::Reset();
+    SiteControl::Post("account", "user=giveback&password=secret");
+    FrameHarness::WriteAccount("giveback", "secret", "180");
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    MainFrame& frame = harness.Frame();
+    ASSERT_TRUE(harness.Pump([&] { return PaneText(frame, 0) == "Ready"; }, 20000));
+
+    const auto send = [&](const char* text) {
+        frame.composeView.Edit().SetWindowText(text);
+        frame.SendMessage(WM_COMMAND, sendCommand);
+        EXPECT_EQ("", ComposeText(frame));
+    };
+
+    // The server down: the text returns, caret at its end, counter updated.
+    ASSERT_TRUE(SiteControl::Post("offline", "ms=4000"));
+    send("lost while offline");
+    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "lost while offline"; }, 2500));
+    EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
+    char counter[16] = "";
+    ::GetWindowTextA(frame.composeView.GetDlgItem(counterControl), counter, sizeof counter);
+    EXPECT_STREQ("122", counter);
+    CHARRANGE caret = {};
+    frame.composeView.Edit().GetSel(&caret);
+    EXPECT_EQ(18, caret.cpMin);
+    // The notice stays through the ticks that would say "Ready".
+    harness.Pump([] { return false; }, 1500);
+    EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
+
+    // A failure while the user has typed something new leaves the box alone.
+    ASSERT_TRUE(harness.Pump([] { return SiteControl::Get("/__control/log") == 200; }, 10000));
+    ASSERT_TRUE(SiteControl::Route("path=/status/update&status=500&body=oops"));
+    send("second failure");
+    frame.composeView.Edit().SetWindowText("typed since");
+    harness.Pump([] { return false; }, 2500);
+    EXPECT_EQ("typed since", ComposeText(frame));
+
+    // A good post clears the notice and does not come back.
+    ASSERT_TRUE(SiteControl::Post("route/clear"));
+    frame.composeView.Edit().SetWindowText("");
+    send("posted fine");
+    EXPECT_TRUE(harness.Pump([&] { return PaneText(frame, 0) == "Ready"; }, 3000));
+    EXPECT_EQ("", ComposeText(frame));
+    EXPECT_EQ("posted fine", SiteControl::Last("status"));
+}
+
+} // namespace

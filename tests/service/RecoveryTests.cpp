@@ -1,0 +1,92 @@
+#include "ServiceSession.h"
+#include "ServiceTesting.h"
+#include "SiteControl.h"
+#include "StatusUpdate.h"
+#include "Waiting.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+using namespace ServiceTesting;
+
+bool SiteIsBack()
+{
+    return WaitUntil([] { return SiteControl::Get("/__control/log") == 200; }, 20000);
+}
+
+TEST(Recovery, EveryPostRecordsHowItEnded)
+{
+    FreshStart();
+    ASSERT_TRUE(RunFetchCycle());
+    struct Case {
+        const char* name;
+        std::string setUp; // a control verb and its form, or empty
+        const char* text;
+        PostResult result;
+        bool tokenKept;
+    } cases[] = {
+        {"good post", "", "recovery good post", PostPosted, true},
+        {"duplicate", "", "recovery good post", PostDuplicate, true},
+        {"server error", "route path=/status/update&status=500&body=oops", "recovery on error", PostFailed, true},
+        {"sessions forgotten", "forget-sessions", "recovery refused", PostFailed, false},
+        {"server down", "offline ms=3000", "recovery offline", PostFailed, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(RunFetchCycle()); // signs in again where the case before emptied the token
+        SiteControl::Post("route/clear");
+        TakePostOutcome();
+        if (!c.setUp.empty()) {
+            const size_t space = c.setUp.find(' ');
+            ASSERT_TRUE(SiteControl::Post(c.setUp.substr(0, space), space == std::string::npos ? "" : c.setUp.substr(space + 1)));
+        }
+        PostStatus(c.text);
+        const PostOutcome outcome = TakePostOutcome();
+        EXPECT_EQ(c.result, outcome.result);
+        EXPECT_STREQ(c.result == PostFailed ? c.text : "", outcome.text);
+        EXPECT_EQ(c.tokenKept, serviceSession.HasToken());
+        // Taken once: the next look finds nothing new.
+        EXPECT_EQ(PostNone, TakePostOutcome().result);
+        ASSERT_TRUE(SiteIsBack());
+    }
+    SiteControl::Post("route/clear");
+}
+
+TEST(Recovery, ForgottenSessionSignsInAgain)
+{
+    FreshStart();
+    ASSERT_TRUE(RunFetchCycle());
+    ASSERT_EQ(1, SiteControl::CountInLog("POST /sessions"));
+    ASSERT_TRUE(AddStatus("31000000001", "bob", "before the restart"));
+    ASSERT_TRUE(RunFetchCycle());
+    TimelineEntry entry;
+    ASSERT_TRUE(FindEntry("31000000001", entry));
+
+    // The service forgets every session: the next cycle sees the front page
+    // and lets the token go; the one after signs in and fetches again.
+    ASSERT_TRUE(SiteControl::Post("forget-sessions"));
+    ASSERT_TRUE(AddStatus("31000000002", "bob", "after the restart"));
+    const unsigned fetched = serviceSession.timelinesFetched.load();
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_FALSE(serviceSession.HasToken());
+    EXPECT_FALSE(FindEntry("31000000002", entry));
+    EXPECT_EQ(fetched, serviceSession.timelinesFetched.load());
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(2, SiteControl::CountInLog("POST /sessions"));
+    EXPECT_TRUE(FindEntry("31000000002", entry));
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+    EXPECT_EQ(fetched + 1, serviceSession.timelinesFetched.load());
+
+    // With the password changed as well, signing in again fails the normal way.
+    ASSERT_TRUE(SiteControl::Post("forget-sessions"));
+    ASSERT_TRUE(SiteControl::Post("account", "user=alice&password=changed"));
+    ASSERT_TRUE(RunFetchCycle());
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(LoginFailed, serviceSession.loginState.load());
+}
+
+} // namespace
