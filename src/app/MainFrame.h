@@ -85,10 +85,14 @@ private:
     // that stays until a post or a fetch succeeds.
     void TakeBackFailedPost();
     void SetReadyText();
+    // Repaints the rows and the detail picture once new pictures arrived:
+    // statuses are shown before their pictures are downloaded.
+    void ShowArrivedPictures();
 
     HWND toolBar = nullptr;
     bool postFailureShown = false;
     unsigned timelinesSeen = 0;
+    unsigned picturesSeen = 0;
 };
 
 #endif

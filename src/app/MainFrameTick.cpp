@@ -3,6 +3,7 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SettingsDialog.h"
+#include "IconCache.h"
 #include "StatusUpdate.h"
 #include "TimelineModel.h"
 #include "TimelineWorker.h"
@@ -15,6 +16,7 @@
 void MainFrame::OnReloadTick()
 {
     TakeBackFailedPost();
+    ShowArrivedPictures();
     const bool autoReload = UIGetCheck(autoReloadCommand);
     if (serviceSession.loginState.load() == LoginFailed) {
         if (autoReload)
@@ -55,6 +57,16 @@ void MainFrame::TakeBackFailedPost()
     } else if (outcome.result != PostNone) {
         postFailureShown = false;
     }
+}
+
+void MainFrame::ShowArrivedPictures()
+{
+    const unsigned recorded = Icons().PicturesRecorded();
+    if (recorded == picturesSeen)
+        return;
+    picturesSeen = recorded;
+    timelineView.Invalidate(false);
+    detailView.RefreshIcon();
 }
 
 void MainFrame::SetReadyText()

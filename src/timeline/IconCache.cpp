@@ -205,6 +205,8 @@ void IconCache::Add(const char* url)
     }
     try {
         records.push_back(record);
+        if (record.imageIndex >= 0)
+            ++picturesRecorded;
     } catch (const std::bad_alloc&) {
         // No record means the images would never be found: give them back.
         if (record.imageIndex >= 0) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <atomic>
 #include <vector>
 
 #include "IconSource.h"
@@ -46,6 +47,11 @@ public:
     // A copy of the records in the order they were added.
     std::vector<IconRecord> Records() const;
 
+    // How many pictures have been recorded with an image so far. The window
+    // side compares it once a second and repaints what may show a picture
+    // that has just arrived.
+    unsigned PicturesRecorded() const { return picturesRecorded.load(); }
+
     // Holds the cache's lock for the life of the object. The lock is
     // recursive, so a view may call IndexOf while holding it.
     class ScopedLock {
@@ -69,6 +75,7 @@ private:
     WorkerGate* gate;
     bool closed;
     std::vector<IconRecord> records;
+    std::atomic<unsigned> picturesRecorded{0};
     HIMAGELIST largeIcons;
     HIMAGELIST smallIcons;
 };

@@ -3,8 +3,8 @@
 
 // What the scraper asks of the profile picture cache: make sure the picture
 // at url is known. The Windows icon cache implements it; tests record the
-// calls. Add may block on a download; it runs inside the scrape, under the
-// store's writer lock, which only other scrapes ever wait for.
+// calls. Add may block on a download; the scraper calls it after the page's
+// statuses are published, holding no lock of the store.
 class IconSource {
 public:
     virtual ~IconSource() = default;

@@ -6,6 +6,8 @@
 #include "WebAddress.h"
 
 #include <cstring>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -40,6 +42,23 @@ void ReadStatusBlock(const CString& block, const CString& authorMarker, Timeline
     SYSTEMTIME utc;
     ParseCreatedAt(createdAt, utc);
     SetLocalCreationTime(utc, entry);
+}
+
+// A block's picture address, kept until the statuses are published.
+struct IconAddress {
+    char text[sizeof TimelineEntry().iconUrl];
+};
+
+void RememberIcon(std::vector<IconAddress>& urls, const char* url)
+{
+    IconAddress address;
+    std::memcpy(address.text, url, sizeof address.text);
+    try {
+        urls.push_back(address);
+    } catch (const std::bad_alloc&) {
+        // The statuses matter more than their pictures; this one is asked
+        // for again with the next page that shows it.
+    }
 }
 
 } // namespace
@@ -78,22 +97,29 @@ void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
     // address; an anchor to any other scheme or host gives none.
     const CString authorMarker = CString("<a href=\"") + WebBaseAddress();
 
-    // The batch holds the store's writer lock for the whole page, picture
-    // downloads included, so a second scrape (a status post's answer beside
-    // the fetch worker) waits for this one. Readers never take that lock and
-    // see the page only when the batch commits.
-    TimelineStore::Batch batch(store);
-    TimelineEntry entry;
-    int cursor = 0;
-    for (;;) {
-        const CString block = ExtractBetween(page, "<li class=\"hentry ", "<li>", cursor);
-        if (cursor < 0)
-            break;
-        std::memset(&entry, 0, sizeof entry);
-        ReadStatusBlock(block, authorMarker, entry);
-        if (icons != nullptr)
-            icons->Add(entry.iconUrl);
-        batch.Add(entry);
+    // Statuses first, pictures after: the page is published to readers
+    // before any picture is downloaded, so a slow picture host never holds
+    // back the timeline. The batch holds the store's writer lock only while
+    // the entries are added, so a second scrape (a status post's answer
+    // beside the fetch worker) waits for the statuses alone.
+    std::vector<IconAddress> iconUrls;
+    {
+        TimelineStore::Batch batch(store);
+        TimelineEntry entry;
+        int cursor = 0;
+        for (;;) {
+            const CString block = ExtractBetween(page, "<li class=\"hentry ", "<li>", cursor);
+            if (cursor < 0)
+                break;
+            std::memset(&entry, 0, sizeof entry);
+            ReadStatusBlock(block, authorMarker, entry);
+            batch.Add(entry);
+            if (icons != nullptr)
+                RememberIcon(iconUrls, entry.iconUrl);
+        }
+        batch.Commit();
     }
-    batch.Commit();
+    // Once per block, in page order, also for statuses the store held.
+    for (const IconAddress& url : iconUrls)
+        icons->Add(url.text);
 }

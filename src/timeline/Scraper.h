@@ -16,12 +16,13 @@ CString ExtractBetween(const CString& source, const char* start, const char* end
 // The same search from index 0, cursor discarded.
 CString ExtractBetween(const CString& source, const char* start, const char* end);
 
-// Cuts page into status blocks, fills one entry per block by its markers,
-// asks icons (may be null) for the block's picture and offers the entry to
-// store; known ids and ids repeated within the page are dropped. The page is
-// one batch: other scrapes wait for it, readers see it whole, and the store
-// is left newest first even when nothing was added. A block counts only when
-// some "<li>" follows its start marker.
+// Cuts page into status blocks, fills one entry per block by its markers and
+// offers it to store; known ids and ids repeated within the page are dropped.
+// The page's entries are one batch: other scrapes wait for it, readers see it
+// whole, and the store is left newest first even when nothing was added.
+// Only then, with the page published, icons (may be null) is asked for each
+// block's picture in page order. A block counts only when some "<li>"
+// follows its start marker.
 void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons);
 
 #endif

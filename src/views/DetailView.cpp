@@ -139,6 +139,7 @@ void DetailView::ShowEntry(const TimelineEntry& entry)
     MarkEntityLinks(text);
     edit.SetSel(1, 1);
 
+    std::memcpy(shownIconUrl, entry.iconUrl, sizeof shownIconUrl);
     iconIndex = Icons().IndexOf(entry.iconUrl);
     iconStatic.iconIndex = iconIndex;
     // Erased as well, so no earlier picture stays behind an entry that has
@@ -155,6 +156,16 @@ void DetailView::ShowEntry(const TimelineEntry& entry)
     DecodeEntities(displayName);
     FormatNameLine(displayName, entry.screenName, line, sizeof line);
     nameLabel.SetWindowText(line);
+}
+
+void DetailView::RefreshIcon()
+{
+    const int index = Icons().IndexOf(shownIconUrl);
+    if (index == iconIndex)
+        return;
+    iconIndex = index;
+    iconStatic.iconIndex = index;
+    iconStatic.Invalidate(true);
 }
 
 void DetailView::ClearLabels()

@@ -26,6 +26,8 @@ public:
     void ShowEntry(const TimelineEntry& entry);
     // Empties the name and time labels (the template holds placeholders).
     void ClearLabels();
+    // Shows the picture of the shown entry when it has arrived since.
+    void RefreshIcon();
 
     const CRichEditCtrl& Edit() const { return edit; }
     int IconIndex() const { return iconIndex; }
@@ -49,6 +51,7 @@ private:
     CWindow timeLabel;
     IconStatic iconStatic;
     int iconIndex = -1;
+    char shownIconUrl[256] = "";
 };
 
 #endif

@@ -11,10 +11,19 @@
 
 namespace {
 
+// Records each picture asked for and how many statuses readers could see at
+// that moment.
 class RecordingIcons : public IconSource {
 public:
-    void Add(const char* url) override { urls.push_back(url); }
+    void Add(const char* url) override
+    {
+        urls.push_back(url);
+        if (store != nullptr)
+            countsSeen.push_back(store->GetCount());
+    }
     std::vector<std::string> urls;
+    const TimelineStore* store = nullptr;
+    std::vector<int> countsSeen;
 };
 
 struct CursorCase {
@@ -74,9 +83,30 @@ protected:
         return At(index);
     }
 
+    void SetUp() override { icons.store = &store; }
+
     TimelineStore store;
     RecordingIcons icons;
 };
+
+// Statuses first, pictures after: every picture is asked for once the whole
+// page is visible, in page order, once per block, and again for a page seen
+// before.
+TEST_F(ScraperTest, AsksForPicturesOnlyOnceThePageIsPublished)
+{
+    std::vector<PageStatus> statuses;
+    for (int i = 1; i <= 3; ++i) {
+        statuses.push_back(NumberedStatus(i));
+        statuses.back().iconUrl = "http://img.example/u" + std::to_string(i) + "/face.png";
+    }
+    Scrape(TimelinePage(statuses));
+    Scrape(TimelinePage(statuses));
+    const std::vector<std::string> expected = {
+        "http://img.example/u1/face.png", "http://img.example/u2/face.png", "http://img.example/u3/face.png",
+        "http://img.example/u1/face.png", "http://img.example/u2/face.png", "http://img.example/u3/face.png"};
+    EXPECT_EQ(expected, icons.urls);
+    EXPECT_EQ(std::vector<int>(6, 3), icons.countsSeen);
+}
 
 TEST_F(ScraperTest, FillsEveryFieldFromItsMarkers)
 {
