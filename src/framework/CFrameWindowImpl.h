@@ -13,15 +13,6 @@
 template <class T>
 class CFrameWindowImpl : public CWindowImpl<T> {
 public:
-    static CWndClassInfo& GetWndClassInfo()
-    {
-        static CWndClassInfo info = {
-            {sizeof(WNDCLASSEXA), 0, nullptr, 0, 0, nullptr, nullptr, nullptr,
-             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr, nullptr, nullptr},
-            nullptr, nullptr, 0, ""};
-        return info;
-    }
-
     // Registers the class with the icons of resourceId, then creates the
     // window with the caption of string resourceId and menu resourceId, and
     // loads accelerator table resourceId once the window exists.

@@ -2,6 +2,11 @@
 
 namespace {
 
+bool IsColourMessage(UINT message)
+{
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
 HWND ControlOf(HWND parent, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -30,25 +35,34 @@ HWND ControlOf(HWND parent, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CHARTOITEM:
     case WM_HSCROLL:
     case WM_VSCROLL:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
         return reinterpret_cast<HWND>(lParam);
     default:
-        return nullptr;
+        return IsColourMessage(message) ? reinterpret_cast<HWND>(lParam) : nullptr;
     }
 }
 
-bool IsColourMessage(UINT message)
-{
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
 
 } // namespace
+
+bool IsNotificationMessage(UINT message)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_PARENTNOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_COMPAREITEM:
+    case WM_DELETEITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        return true;
+    default:
+        return IsColourMessage(message);
+    }
+}
 
 bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
@@ -66,30 +80,8 @@ bool ReflectNotifications(HWND parent, UINT message, WPARAM wParam, LPARAM lPara
 
 bool DefaultReflectionHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (message < reflectedBase || message > reflectedBase + WM_CTLCOLORSTATIC)
+    if (message < reflectedBase || !IsNotificationMessage(message - reflectedBase))
         return false;
-    switch (message - reflectedBase) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_PARENTNOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_COMPAREITEM:
-    case WM_DELETEITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        result = ::DefWindowProcA(window, message - reflectedBase, wParam, lParam);
-        return true;
-    default:
-        return false;
-    }
+    result = ::DefWindowProcA(window, message - reflectedBase, wParam, lParam);
+    return true;
 }

@@ -116,6 +116,12 @@ bool DispatchMessageMap(T& object, const MessageMapEntry<T> (&entries)[count], U
     return false;
 }
 
+// The messages a control sends its parent about itself: WM_COMMAND and
+// WM_NOTIFY, the owner-draw messages, WM_VKEYTOITEM, WM_CHARTOITEM, the scroll
+// messages, the WM_CTLCOLOR family and WM_PARENTNOTIFY. Parents reflect them;
+// windows in between (a splitter) pass them on.
+bool IsNotificationMessage(UINT message);
+
 // Sends a control's notification to a parent back to that control as
 // reflectedBase + message: WM_COMMAND from a control, WM_NOTIFY, the
 // owner-draw messages, WM_VKEYTOITEM, WM_CHARTOITEM, the scroll messages, the

@@ -1,29 +1,5 @@
 #include "CSplitterImpl.h"
 
-namespace {
-
-bool IsForwarded(UINT message)
-{
-    switch (message) {
-    case WM_NOTIFY:
-    case WM_COMMAND:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_COMPAREITEM:
-    case WM_DELETEITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_PARENTNOTIFY:
-        return true;
-    default:
-        return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-    }
-}
-
-} // namespace
-
 CWndClassInfo& CSplitterImpl::GetWndClassInfo()
 {
     // No background brush: the panes cover everything but the bar, which is
@@ -126,7 +102,7 @@ void CSplitterImpl::PaintBar()
 
 bool CSplitterImpl::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (IsForwarded(message)) {
+    if (IsNotificationMessage(message)) {
         result = ::SendMessageA(GetParent(), message, wParam, lParam);
         return true;
     }
