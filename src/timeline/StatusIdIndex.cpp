@@ -1,35 +1,41 @@
 #include "StatusIdIndex.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
-namespace {
-
-// Length of a stored id: a field of 16 bytes that a careless caller might
-// not have terminated.
-size_t StoredIdLength(const TimelineEntry& entry)
+StatusIdIndex::StatusIdIndex(StoreMemory& memory, std::atomic<Cell>* cells, std::uint32_t capacity)
+    : memory(memory), cells(cells), mask(capacity - 1), used(0)
 {
-    return strnlen(entry.statusId, sizeof entry.statusId);
 }
 
-} // namespace
-
-StatusIdIndex::StatusIdIndex(std::uint32_t capacity)
-    : cells(new (std::nothrow) std::atomic<Cell>[capacity]), mask(capacity - 1), used(0)
+StatusIdIndex* StatusIdIndex::Make(StoreMemory& memory, std::uint32_t capacity)
 {
-    if (cells == nullptr) {
-        mask = 0;
-        return;
-    }
+    if (capacity == 0 || static_cast<std::size_t>(capacity) > SIZE_MAX / sizeof(std::atomic<Cell>))
+        return nullptr;
+    const std::size_t size = capacity * sizeof(std::atomic<Cell>);
+    void* const block = memory.Allocate(size);
+    if (block == nullptr)
+        return nullptr;
+    std::atomic<Cell>* const cells = static_cast<std::atomic<Cell>*>(block);
     for (std::uint32_t i = 0; i < capacity; ++i)
-        cells[i].store(0, std::memory_order_relaxed);
+        new (&cells[i]) std::atomic<Cell>(0);
+    StatusIdIndex* const index = new (std::nothrow) StatusIdIndex(memory, cells, capacity);
+    if (index == nullptr)
+        memory.Free(block, size);
+    return index;
 }
 
-std::uint32_t StatusIdIndex::Hash(const char* statusId, size_t length)
+StatusIdIndex::~StatusIdIndex()
+{
+    memory.Free(cells, (static_cast<std::size_t>(mask) + 1) * sizeof(std::atomic<Cell>));
+}
+
+std::uint32_t StatusIdIndex::Hash(const char* statusId, std::size_t length)
 {
     // FNV-1a.
     std::uint32_t hash = 2166136261u;
-    for (size_t i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < length; ++i) {
         hash ^= static_cast<unsigned char>(statusId[i]);
         hash *= 16777619u;
     }
@@ -38,9 +44,7 @@ std::uint32_t StatusIdIndex::Hash(const char* statusId, size_t length)
 
 std::int32_t StatusIdIndex::Find(const char* statusId, const EntrySlots& slots, std::int32_t limit) const
 {
-    if (cells == nullptr)
-        return -1;
-    const size_t length = std::strlen(statusId);
+    const std::size_t length = std::strlen(statusId);
     const std::uint32_t hash = Hash(statusId, length);
     for (std::uint32_t i = hash & mask;; i = (i + 1) & mask) {
         const Cell cell = cells[i].load(std::memory_order_acquire);
@@ -53,8 +57,9 @@ std::int32_t StatusIdIndex::Find(const char* statusId, const EntrySlots& slots, 
         const std::int32_t slot = static_cast<std::int32_t>(static_cast<std::uint32_t>(cell) - 1);
         if (slot >= limit)
             continue;
-        const TimelineEntry& entry = slots.At(slot);
-        if (StoredIdLength(entry) == length && std::memcmp(entry.statusId, statusId, length) == 0)
+        std::size_t storedLength;
+        const char* const stored = slots.StatusIdOf(slot, storedLength);
+        if (storedLength == length && std::memcmp(stored, statusId, length) == 0)
             return slot;
     }
 }
@@ -68,19 +73,20 @@ void StatusIdIndex::Place(Cell cell)
     ++used;
 }
 
-void StatusIdIndex::Insert(const EntrySlots& slots, std::int32_t slot)
+void StatusIdIndex::Insert(const char* statusId, std::size_t length, std::int32_t slot)
 {
-    const TimelineEntry& entry = slots.At(slot);
-    const Cell hash = Hash(entry.statusId, StoredIdLength(entry));
+    const Cell hash = Hash(statusId, length);
     Place(hash << 32 | (static_cast<std::uint32_t>(slot) + 1));
 }
 
-std::unique_ptr<StatusIdIndex> StatusIdIndex::Grown() const
+StatusIdIndex* StatusIdIndex::Grown() const
 {
-    std::unique_ptr<StatusIdIndex> grown(new (std::nothrow) StatusIdIndex((mask + 1) * 2));
-    if (grown == nullptr || grown->cells == nullptr)
+    if (mask >= UINT32_MAX / 2)
         return nullptr;
-    for (std::uint32_t i = 0; cells != nullptr && i <= mask; ++i) {
+    StatusIdIndex* const grown = Make(memory, (mask + 1) * 2);
+    if (grown == nullptr)
+        return nullptr;
+    for (std::uint32_t i = 0; i <= mask; ++i) {
         const Cell cell = cells[i].load(std::memory_order_relaxed);
         if (cell != 0)
             grown->Place(cell);

@@ -2,21 +2,25 @@
 #define LARKSPUR_TIMELINE_STATUSIDINDEX_H
 
 #include "EntrySlots.h"
+#include "StoreMemory.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 // Open-addressing hash from statusId to slot. Insert-only: one writer adds
 // while readers look up concurrently; a cell, once set, never changes, so a
 // reader sees either an empty cell or a complete one. A reader passes the
 // slot count of the state it answers for and ignores newer slots. The table
-// never fills beyond half: when it would, the writer builds a larger copy
-// (Grown) and later states use that one, while readers of older states keep
-// the old table alive.
+// never fills beyond half: when it would, the writer makes a larger copy
+// (Grown) for later states, while readers of older states go on with the old
+// table; the store frees it once no state refers to it.
 class StatusIdIndex {
 public:
-    explicit StatusIdIndex(std::uint32_t capacity);
+    // An empty table of capacity cells (a power of two); null when memory
+    // runs out.
+    static StatusIdIndex* Make(StoreMemory& memory, std::uint32_t capacity);
+    ~StatusIdIndex();
     StatusIdIndex(const StatusIdIndex&) = delete;
     StatusIdIndex& operator=(const StatusIdIndex&) = delete;
 
@@ -28,22 +32,25 @@ public:
 
     // A table of twice the capacity holding the same cells; null when memory
     // runs out. Writer only.
-    std::unique_ptr<StatusIdIndex> Grown() const;
+    StatusIdIndex* Grown() const;
 
-    // Records slot under the statusId stored in it; the caller has checked
-    // that the id is absent and the table is not full. Writer only.
-    void Insert(const EntrySlots& slots, std::int32_t slot);
+    // Records slot under statusId (length bytes), the id stored in it; the
+    // caller has checked that the id is absent and the table is not full.
+    // Writer only.
+    void Insert(const char* statusId, std::size_t length, std::int32_t slot);
 
 private:
     // A cell packs the id's 32-bit hash (high half) and slot + 1 (low half);
     // 0 is empty.
     typedef std::uint64_t Cell;
 
-    static std::uint32_t Hash(const char* statusId, size_t length);
+    StatusIdIndex(StoreMemory& memory, std::atomic<Cell>* cells, std::uint32_t capacity);
+    static std::uint32_t Hash(const char* statusId, std::size_t length);
     void Place(Cell cell);
 
-    std::unique_ptr<std::atomic<Cell>[]> cells;
-    std::uint32_t mask;
+    StoreMemory& memory;
+    std::atomic<Cell>* const cells;
+    const std::uint32_t mask;
     std::uint32_t used;
 };
 

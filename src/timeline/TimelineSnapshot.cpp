@@ -1,6 +1,5 @@
 #include "TimelineSnapshot.h"
 
-#include <cstring>
 #include <utility>
 
 // A reader counts itself in, then checks that the state is still current: if
@@ -55,7 +54,7 @@ bool TimelineSnapshot::GetEntry(int index, TimelineEntry& copy) const
 {
     if (state == nullptr || index < 0 || index >= state->count)
         return false;
-    std::memcpy(&copy, &store->slots.At(state->order[static_cast<size_t>(index)]), sizeof copy);
+    store->slots.Read(state->order[index], copy);
     return true;
 }
 
@@ -63,10 +62,10 @@ bool TimelineSnapshot::GetEntry(int index, TimelineEntry& copy) const
 // be inserting into it, so slots from the state's count on are ignored.
 int TimelineSnapshot::IndexOf(const char* statusId) const
 {
-    if (state == nullptr || statusId == nullptr)
+    if (state == nullptr || statusId == nullptr || state->ids == nullptr)
         return -1;
     const std::int32_t slot = state->ids->Find(statusId, store->slots, state->count);
     if (slot < 0)
         return -1;
-    return state->positions[static_cast<size_t>(slot)];
+    return store->PositionOf(*state, slot);
 }

@@ -5,28 +5,38 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <utility>
 
 namespace {
 
 const std::uint32_t initialIndexCapacity = 1024;
 
-struct SortItem {
-    std::uint64_t key;
-    std::int32_t slot;
-};
-
 } // namespace
 
-TimelineStore::TimelineStore() : ids(std::make_shared<StatusIdIndex>(initialIndexCapacity))
+TimelineStore::TimelineStore(std::size_t memoryLimit)
+    : memory(memoryLimit), slots(memory), ids(StatusIdIndex::Make(memory, initialIndexCapacity)), lastMade(&first)
 {
-    states.push_back(std::unique_ptr<State>(new State));
-    states.back()->ids = ids;
-    stateCount.store(1);
-    current.store(states.back().get());
+    first.ids = ids;
+    current.store(&first);
 }
 
-TimelineStore::~TimelineStore() = default;
+TimelineStore::~TimelineStore()
+{
+    // Each replaced id table goes when the last state that refers to it lets
+    // go of it; the writer's own table last.
+    for (State* state = lastMade; state != nullptr; state = state->nextMade) {
+        const StatusIdIndex* const table = state->ids;
+        state->ids = nullptr;
+        FreeIfUnused(table);
+    }
+    delete ids;
+    while (lastMade != nullptr) {
+        State* const state = lastMade;
+        lastMade = state->nextMade;
+        memory.Free(state->order, static_cast<std::size_t>(state->capacity) * sizeof *state->order);
+        if (state != &first)
+            delete state;
+    }
+}
 
 // A call pins the current state for its own length only.
 int TimelineStore::GetCount() const
@@ -49,110 +59,185 @@ TimelineSnapshot TimelineStore::Snapshot() const
     return TimelineSnapshot(*this);
 }
 
+bool TimelineStore::ComesBefore(std::int32_t a, std::int32_t b) const
+{
+    const std::uint64_t keyA = slots.KeyOf(a);
+    const std::uint64_t keyB = slots.KeyOf(b);
+    return keyA != keyB ? keyA > keyB : a < b;
+}
+
+// Statuses mostly arrive in time order, so of n slots, slot s usually sits at
+// position n - 1 - s or near it. The search starts there and doubles its
+// step until the position is bracketed, then halves: a few nearby reads for a
+// typical timeline, about two binary searches at worst.
+int TimelineStore::PositionOf(const State& state, std::int32_t slot) const
+{
+    const std::int32_t* const order = state.order;
+    const std::int32_t count = state.count;
+    const auto before = [this, slot](std::int32_t other) { return ComesBefore(other, slot); };
+    const std::int32_t guess = count - 1 - slot;
+    if (guess < 0)
+        return -1;
+    // Brackets [low, high]: every position below low comes before the slot;
+    // high is count or a position that does not.
+    std::int32_t low = guess;
+    std::int32_t high = guess;
+    if (before(order[guess])) {
+        low = guess + 1;
+        for (std::int32_t step = 1;; step *= 2) {
+            high = count - low > step ? low + step : count;
+            if (high == count || !before(order[high]))
+                break;
+            low = high + 1;
+        }
+    } else {
+        for (std::int32_t step = 1;; step *= 2) {
+            low = high > step ? high - step : 0;
+            if (low == 0 || before(order[low - 1]))
+                break;
+            high = low - 1;
+        }
+    }
+    const std::int32_t* const at = std::partition_point(order + low, order + high, before);
+    return at != order + count && *at == slot ? static_cast<int>(at - order) : -1;
+}
+
 bool TimelineStore::AddEntry(const TimelineEntry& entry)
 {
-    // The stored copy is what the index hashes and compares, so an id that
-    // fills all 16 bytes unterminated is treated the same on both sides.
+    // The id as a string; one that fills all 16 bytes without a NUL is taken
+    // whole, as the stored copy reads back.
     char id[sizeof entry.statusId + 1];
     std::memcpy(id, entry.statusId, sizeof entry.statusId);
     id[sizeof entry.statusId] = 0;
-    if (ids->Find(id, slots, slots.Count()) >= 0)
+    if (ids != nullptr && ids->Find(id, slots, slots.Count()) >= 0)
         return false;
-    if (ids->IsFull()) {
-        std::unique_ptr<StatusIdIndex> grown = ids->Grown();
-        if (grown == nullptr)
+    if (ids == nullptr || ids->IsFull()) {
+        StatusIdIndex* const grown = ids == nullptr ? StatusIdIndex::Make(memory, initialIndexCapacity) : ids->Grown();
+        if (grown == nullptr) {
+            ++memoryFailures;
             return false;
-        ids = std::move(grown);
+        }
+        const StatusIdIndex* const previous = ids;
+        ids = grown;
+        FreeIfUnused(previous);
     }
     const std::int32_t slot = slots.Append(entry);
-    if (slot < 0)
+    if (slot < 0) {
+        ++memoryFailures;
         return false;
-    ids->Insert(slots, slot);
+    }
+    ids->Insert(id, std::strlen(id), slot);
     return true;
 }
 
-// Builds the next state from the published one and the slots appended since:
-// the new entries are sorted alone and merged into the previous order, which
-// is already newest first. Runs under the writer lock only; readers go on
-// with the published state meanwhile.
-void TimelineStore::Publish()
-{
-    // Out of memory, the published state stays as it was; the appended slots
-    // are still counted from its end, so the next commit takes them in.
-    try {
-        PublishNext();
-    } catch (const std::bad_alloc&) {
-    }
-}
-
-void TimelineStore::PublishNext()
+// Builds the next state from the published one and the slots appended since,
+// under the writer lock only; readers go on with the published state
+// meanwhile. False when memory runs out: the published state stays, and the
+// appended slots, still counted from its end, go into the next one.
+bool TimelineStore::PublishNext()
 {
     const State& old = *current.load();
     const std::int32_t total = slots.Count();
     if (total == old.count && old.ids == ids)
-        return;
+        return true;
+    State* const next = ReusableState();
+    if (next == nullptr || !Reserve(*next, total))
+        return false;
 
-    std::vector<SortItem> added;
-    added.reserve(static_cast<size_t>(total - old.count));
-    for (std::int32_t slot = old.count; slot < total; ++slot)
-        added.push_back({SortKey(slots.At(slot).createdAtFileTime), slot});
-    std::sort(added.begin(), added.end(), [](const SortItem& a, const SortItem& b) {
-        return a.key != b.key ? a.key > b.key : a.slot < b.slot;
-    });
-
-    State* next = ReusableState();
+    // The new slots are sorted at the front of the next order, then merged
+    // with the old order from the back: each new slot moves once to its
+    // place, the old runs between them are copied whole, and no other memory
+    // is needed. Every new slot is larger than every old one, so among equal
+    // keys the old entries stay first.
+    std::int32_t* const order = next->order;
+    const std::int32_t added = total - old.count;
+    for (std::int32_t i = 0; i < added; ++i)
+        order[i] = old.count + i;
+    std::sort(order, order + added, [this](std::int32_t a, std::int32_t b) { return ComesBefore(a, b); });
+    std::int32_t rest = old.count; // old.order[0, rest) not yet placed
+    for (std::int32_t i = added; i-- > 0;) {
+        const std::int32_t slot = order[i];
+        const std::int32_t kept = static_cast<std::int32_t>(
+            std::partition_point(old.order, old.order + rest,
+                                 [this, slot](std::int32_t other) { return ComesBefore(other, slot); })
+            - old.order);
+        if (rest > kept)
+            std::memcpy(order + i + 1 + kept, old.order + kept, static_cast<std::size_t>(rest - kept) * sizeof *order);
+        order[i + kept] = slot;
+        rest = kept;
+    }
+    if (rest > 0)
+        std::memcpy(order, old.order, static_cast<std::size_t>(rest) * sizeof *order);
     next->count = total;
-    next->order.resize(static_cast<size_t>(total));
-    next->keys.resize(static_cast<size_t>(total));
-    next->positions.resize(static_cast<size_t>(total));
+    const StatusIdIndex* const replaced = next->ids;
     next->ids = ids;
 
-    // Each new entry goes after every older-state entry that is not older
-    // than it; the runs in between are copied whole.
-    size_t from = 0;
-    size_t to = 0;
-    const size_t oldCount = static_cast<size_t>(old.count);
-    for (const SortItem& item : added) {
-        const size_t until = static_cast<size_t>(
-            std::partition_point(old.keys.begin() + static_cast<std::ptrdiff_t>(from), old.keys.end(),
-                                 [&item](std::uint64_t key) { return key >= item.key; })
-            - old.keys.begin());
-        std::copy(old.order.begin() + static_cast<std::ptrdiff_t>(from),
-                  old.order.begin() + static_cast<std::ptrdiff_t>(until),
-                  next->order.begin() + static_cast<std::ptrdiff_t>(to));
-        std::copy(old.keys.begin() + static_cast<std::ptrdiff_t>(from),
-                  old.keys.begin() + static_cast<std::ptrdiff_t>(until),
-                  next->keys.begin() + static_cast<std::ptrdiff_t>(to));
-        to += until - from;
-        from = until;
-        next->order[to] = item.slot;
-        next->keys[to] = item.key;
-        ++to;
-    }
-    std::copy(old.order.begin() + static_cast<std::ptrdiff_t>(from), old.order.begin() + static_cast<std::ptrdiff_t>(oldCount),
-              next->order.begin() + static_cast<std::ptrdiff_t>(to));
-    std::copy(old.keys.begin() + static_cast<std::ptrdiff_t>(from), old.keys.begin() + static_cast<std::ptrdiff_t>(oldCount),
-              next->keys.begin() + static_cast<std::ptrdiff_t>(to));
-    for (std::int32_t position = 0; position < total; ++position)
-        next->positions[static_cast<size_t>(next->order[static_cast<size_t>(position)])] = position;
-
     current.store(next);
+    FreeIfUnused(replaced);
+    return true;
 }
 
-// A state that is not current and that no reader holds, or a new one. A
-// reader that pins it after this check finds it no longer current and lets
+// Room in state for count positions, with an eighth to spare so that the
+// order is not made again for every page; exactly count when memory is short.
+// The state is neither current nor pinned, so its old order is let go first.
+bool TimelineStore::Reserve(State& state, std::int32_t count)
+{
+    if (count <= state.capacity)
+        return true;
+    memory.Free(state.order, static_cast<std::size_t>(state.capacity) * sizeof *state.order);
+    state.order = nullptr;
+    state.capacity = 0;
+    state.count = 0;
+    const std::int32_t roomy = count < INT32_MAX - count / 8 - 64 ? count + count / 8 + 64 : INT32_MAX;
+    for (const std::int32_t capacity : {roomy, count}) {
+        if (static_cast<std::size_t>(capacity) > SIZE_MAX / sizeof *state.order)
+            continue;
+        const std::size_t size = static_cast<std::size_t>(capacity) * sizeof *state.order;
+        state.order = static_cast<std::int32_t*>(memory.Allocate(size));
+        if (state.order != nullptr) {
+            state.capacity = capacity;
+            return true;
+        }
+    }
+    return false;
+}
+
+// A state that is not current and that no reader holds, the one with the
+// most room when there are several, or a new one; null when memory runs out.
+// A reader that pins it after this check finds it no longer current and lets
 // go without reading it. One pass and no waiting: a snapshot may hold a state
 // for minutes, and the states it keeps from reuse are only those it pins.
 TimelineStore::State* TimelineStore::ReusableState()
 {
     const State* const published = current.load();
-    for (const std::unique_ptr<State>& state : states) {
-        if (state.get() != published && state->readers.load() == 0)
-            return state.get();
+    State* roomiest = nullptr;
+    for (State* state = lastMade; state != nullptr; state = state->nextMade) {
+        const bool reusable = state != published && state->readers.load() == 0;
+        if (reusable && (roomiest == nullptr || state->capacity > roomiest->capacity))
+            roomiest = state;
     }
-    states.push_back(std::unique_ptr<State>(new State));
-    stateCount.store(static_cast<int>(states.size()));
-    return states.back().get();
+    if (roomiest != nullptr)
+        return roomiest;
+    State* const made = new (std::nothrow) State;
+    if (made == nullptr)
+        return nullptr;
+    made->nextMade = lastMade;
+    lastMade = made;
+    stateCount.store(stateCount.load() + 1);
+    return made;
+}
+
+// Frees an id table the writer has replaced once no state refers to it any
+// more; a pinned state always does, so no reader loses its table.
+void TimelineStore::FreeIfUnused(const StatusIdIndex* table)
+{
+    if (table == nullptr || table == ids)
+        return;
+    for (const State* state = lastMade; state != nullptr; state = state->nextMade) {
+        if (state->ids == table)
+            return;
+    }
+    delete table;
 }
 
 TimelineStore::Batch::Batch(TimelineStore& owner) : store(owner)
@@ -173,5 +258,6 @@ bool TimelineStore::Batch::Add(const TimelineEntry& entry)
 
 void TimelineStore::Batch::Commit()
 {
-    store.Publish();
+    if (!store.PublishNext())
+        ++store.memoryFailures;
 }

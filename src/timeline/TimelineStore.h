@@ -4,29 +4,37 @@
 #include "EntrySlots.h"
 #include "StatusIdIndex.h"
 #include "StoreLock.h"
+#include "StoreMemory.h"
 #include "TimelineReader.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 class TimelineSnapshot;
 
 // The one newest-first list of statuses, unique by statusId; it only grows.
 //
-// Entries are stored once, at fixed slots (EntrySlots), and never move. What
-// readers see is a published State: the slot at each position, the sort key
-// at each position and the position of each slot, plus the id index as of
-// that state. A batch (one scraped page) appends to the slots and the index,
-// then builds the next State aside by merging its own sorted entries into the
-// previous order, and publishes it with one atomic pointer store. Readers pin
-// the current State without any lock, for the length of one call or, through
-// a TimelineSnapshot, for as long as they like; they never see a page half
+// Entries are stored once, packed, at fixed slots (EntrySlots), and never
+// move. What readers see is a published State: the slot at each position,
+// newest first, plus the id index as of that state. Positions are ordered by
+// sort key, newest first, and by slot among equal keys, so a slot's position
+// is found by searching the order and no state keeps a table of positions.
+// A batch (one scraped page) appends to the slots and the index, then builds
+// the next State aside by merging its own sorted entries into the previous
+// order, and publishes it with one atomic pointer store. Readers pin the
+// current State without any lock, for the length of one call or, through a
+// TimelineSnapshot, for as long as they like; they never see a page half
 // added and never wait for a writer.
+//
+// When memory runs out (or the store's own limit is reached), the entry or
+// the page that needed it is not taken, the published state stays whole,
+// and MemoryFailures counts the refusal.
 class TimelineStore : public TimelineReader {
 public:
-    TimelineStore();
+    // memoryLimit: the most bytes the store takes for its records, slots,
+    // id index and published orders.
+    explicit TimelineStore(std::size_t memoryLimit = SIZE_MAX);
     ~TimelineStore();
     TimelineStore(const TimelineStore&) = delete;
     TimelineStore& operator=(const TimelineStore&) = delete;
@@ -42,6 +50,14 @@ public:
     // current or pinned, so this stays at two plus the most pins ever held at
     // once, however long a snapshot lives.
     int StateCount() const { return stateCount.load(); }
+
+    // Times the store could not get memory: an entry that Add dropped, or a
+    // Commit that left the published state as it was (its entries are taken
+    // in by the next Commit that succeeds).
+    long MemoryFailures() const { return memoryFailures.load(); }
+
+    // Bytes the store holds for its records, slots, id index and orders.
+    std::size_t MemoryInUse() const { return memory.InUse(); }
 
     // The write side: one page's entries. Holds the store's writer lock from
     // construction to destruction, so a second batch (another thread's
@@ -74,25 +90,34 @@ private:
     struct State {
         std::atomic<int> readers{0};
         std::int32_t count = 0;
-        std::vector<std::int32_t> order;     // slot at each position, newest first
-        std::vector<std::uint64_t> keys;     // sort key at each position
-        std::vector<std::int32_t> positions; // position of each slot
-        std::shared_ptr<const StatusIdIndex> ids;
+        std::int32_t capacity = 0;
+        std::int32_t* order = nullptr; // slot at each position, newest first
+        const StatusIdIndex* ids = nullptr;
+        State* nextMade = nullptr;
     };
 
+    // True when slot a comes before slot b: newer, or as new and older slot.
+    bool ComesBefore(std::int32_t a, std::int32_t b) const;
+    // Position of a slot of state, -1 when it is not there.
+    int PositionOf(const State& state, std::int32_t slot) const;
+
     bool AddEntry(const TimelineEntry& entry);
-    void Publish();
-    void PublishNext();
+    bool PublishNext();
+    bool Reserve(State& state, std::int32_t count);
     State* ReusableState();
+    void FreeIfUnused(const StatusIdIndex* table);
 
     // Written only under writerLock.
+    StoreMemory memory;
     EntrySlots slots;
-    std::shared_ptr<StatusIdIndex> ids;
-    std::vector<std::unique_ptr<State>> states; // every state made; reused, freed at the end
+    StatusIdIndex* ids;
+    State first;         // the empty state; others are made as needed
+    State* lastMade;     // every state made, linked through nextMade
     StoreLock writerLock;
 
     std::atomic<State*> current;
-    std::atomic<int> stateCount{0};
+    std::atomic<int> stateCount{1};
+    std::atomic<long> memoryFailures{0};
 };
 
 #endif

@@ -2,11 +2,14 @@
 // run: scraping a page against one plain memmem pass over it, merging a page
 // into a large store against the plain vector store (linear duplicate check,
 // full sort of the records), the longest time a reader call took while
-// merges ran, and taking a snapshot and finding a status in it against the
-// plain count call. Prints only; never fails on a number.
+// merges ran, taking a snapshot and finding a status in it against the plain
+// count call, and the memory a status takes against the fixed-record layout
+// (StoreMemoryBench.cpp). Prints only; never fails on a number.
 
+#include "BenchClock.h"
 #include "PageBuilder.h"
 #include "Scraper.h"
+#include "StoreMemoryBench.h"
 #include "TextFunctions.h"
 #include "TimelineSnapshot.h"
 #include "TimelineStore.h"
@@ -23,19 +26,6 @@
 #include <string.h>
 
 namespace {
-
-typedef std::chrono::steady_clock Clock;
-
-double MicrosecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::vector<PageStatus> Statuses(std::uint64_t first, int count)
 {
@@ -302,10 +292,17 @@ void BenchSnapshot()
 
 } // namespace
 
-// With an argument (scrape, merge, reader, snapshot), runs that part alone.
+// With an argument (memory, scrape, merge, reader, snapshot), runs that part alone.
 int main(int argc, char** argv)
 {
     const std::string only = argc > 1 ? argv[1] : "";
+    // Memory first, while the heap is fresh: what the other parts free would
+    // be taken again by the stores measured without the process growing.
+    if (only.empty() || only == "memory") {
+        for (int size : {100000, 1000000})
+            BenchStoreMemory(size);
+        BenchMemoryLimit();
+    }
     if (only.empty() || only == "scrape")
         BenchScrape();
     if (only.empty() || only == "merge") {
