@@ -59,11 +59,37 @@ void FrameRow(HDC dc, const RECT& row, bool selected)
 
 } // namespace
 
-// Every request paints the whole row: the frame or the separator, then each
-// column's cell with its text, and the picture in the first.
+// Every request paints the whole row. The row is drawn off screen and copied
+// in one piece: under an X server each drawing call on the window would be a
+// round trip of its own, and the row never shows half drawn.
 void TimelineView::PaintRow(const DRAWITEMSTRUCT& item)
 {
-    const HDC dc = item.hDC;
+    const RECT& row = item.rcItem;
+    const int width = row.right - row.left;
+    const int height = row.bottom - row.top;
+    const HDC memory = ::CreateCompatibleDC(item.hDC);
+    const HBITMAP bitmap = memory != nullptr ? ::CreateCompatibleBitmap(item.hDC, width, height) : nullptr;
+    if (bitmap == nullptr) {
+        if (memory != nullptr)
+            ::DeleteDC(memory);
+        PaintRowOn(item.hDC, item);
+        return;
+    }
+    const HGDIOBJ oldBitmap = ::SelectObject(memory, bitmap);
+    const HGDIOBJ oldFont = ::SelectObject(memory, ::GetCurrentObject(item.hDC, OBJ_FONT));
+    ::SetViewportOrgEx(memory, -row.left, -row.top, nullptr);
+    PaintRowOn(memory, item);
+    ::BitBlt(item.hDC, row.left, row.top, width, height, memory, row.left, row.top, SRCCOPY);
+    ::SelectObject(memory, oldFont);
+    ::SelectObject(memory, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+}
+
+// The frame or the separator, then each column's cell with its text, and the
+// picture in the first.
+void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
+{
     const RECT& row = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FrameRow(dc, row, selected);

@@ -52,6 +52,7 @@ private:
     // The entry at the selected row, as the list shows it.
     bool GetSelectedEntry(TimelineEntry& entry) const;
     void PaintRow(const DRAWITEMSTRUCT& item);
+    void PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item);
 
     HWND composeEdit = nullptr;
     const TimelineReader* rows = nullptr;
