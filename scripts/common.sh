@@ -66,6 +66,11 @@ fresh_prefix() {
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+  # Addresses the program opens go to a script that records them (when
+  # LARKSPUR_BROWSER_LOG names a file), never to a real browser or mailer.
+  local recorder="$root/tests/tools/record-browser.sh"
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$recorder" /f >/dev/null 2>&1
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineBrowser' /v Mailers /t REG_SZ /d "$recorder" /f >/dev/null 2>&1
   /usr/lib/wine/wine64 "$2" "$build/certs/ca.crt"
 }
 
@@ -80,4 +85,48 @@ start_xvfb() {
     sleep 0.1
   done
   export DISPLAY=":$(head -n1 "$fd_file")"
+}
+
+# True when $DISPLAY names an X display that answers.
+display_usable() {
+  [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
+# The run's CA as a SHA-256 fingerprint (empty when there is none).
+ca_fingerprint() {
+  openssl x509 -in "$build/certs/ca.crt" -noout -fingerprint -sha256 2>/dev/null
+}
+
+# True when the Wine prefix at $1 exists and was made for the current CA.
+prefix_trusts_ca() {
+  local fingerprint
+  fingerprint=$(ca_fingerprint)
+  [ -n "$fingerprint" ] && [ -f "$1/system.reg" ] && [ "$(cat "$1/.larkspur-ca" 2>/dev/null)" = "$fingerprint" ]
+}
+
+# A Wine prefix at $1 that trusts the run's CA, kept across runs: made anew
+# (fresh_prefix, with the certificate tool $2) only when it is missing or was
+# made for another CA. Exports the same settings as fresh_prefix.
+reuse_prefix() {
+  local dir=$1 tool=$2
+  if prefix_trusts_ca "$dir"; then
+    export WINEPREFIX=$dir
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDEBUG=-all
+    export LANG=ja_JP.UTF-8
+    return 0
+  fi
+  fresh_prefix "$dir" "$tool" || return 1
+  ca_fingerprint >"$dir/.larkspur-ca"
+}
+
+# Waits until a line of the simulator's request log (on port $1) matches the
+# extended regular expression $2, at most $3 seconds.
+wait_for_request() {
+  local port=$1 pattern=$2 seconds=$3
+  for _ in $(seq 1 $((seconds * 5))); do
+    curl -s "http://127.0.0.1:$port/__control/log" | grep -Eq "$pattern" && return 0
+    sleep 0.2
+  done
+  return 1
 }

@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick
-  locales fonts-ipafont-gothic
+  locales fonts-ipafont-gothic fonts-wine
   googletest libgtest-dev
   libboost-dev libssl-dev libstb-dev openssl
   procps psmisc curl

@@ -35,6 +35,9 @@ failed=0
 echo "== native tests"
 ctest --no-tests=error --test-dir "$build/native" --output-on-failure || failed=1
 echo "== client tests under Wine"
+# Addresses the client opens reach the prefix's recording browser, which
+# writes them here for the tests to read.
+export LARKSPUR_BROWSER_LOG="$build/browser.log"
 LARKSPUR_WINE_READY=1 TZ=Asia/Tokyo ctest --no-tests=error --test-dir "$build/win64" --output-on-failure || failed=1
 
 echo "== fuzzing the scraper and the text functions (60 s)"
