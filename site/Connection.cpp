@@ -1,18 +1,32 @@
 #include "Connection.h"
 
 #include <boost/asio/post.hpp>
-#include <boost/beast/core/detect_ssl.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "ConnectionRegistry.h"
 #include "Loopback.h"
 #include "Pages.h"
+#include "RequestLog.h"
+#include "Site.h"
 #include "TimeText.h"
 
 namespace site {
 
 namespace {
 
-const std::string continueLine = "HTTP/1.1 100 Continue\r\n\r\n";
+namespace beast = boost::beast;
+namespace http = beast::http;
+
+constexpr std::size_t maxHeadBytes = 64 * 1024;
+constexpr std::size_t maxBodyBytes = 128 * 1024 * 1024;
 
 std::string EndpointText(const tcp::endpoint& endpoint)
 {
@@ -21,21 +35,101 @@ std::string EndpointText(const tcp::endpoint& endpoint)
     return text + ":" + std::to_string(endpoint.port());
 }
 
-}  // namespace
+// A request the parser refused, as against a connection that ended or timed out.
+bool IsRefusal(const ErrorCode& error)
+{
+    static const boost::system::error_category& parsing = make_error_code(http::error::bad_method).category();
+    return error.category() == parsing && error != http::error::end_of_stream &&
+           error != http::error::partial_message;
+}
 
-Connection::Connection(tcp::socket s, asio::ssl::context& tlsContext, Site& theSite, RequestLog& requestLog,
-                       ConnectionRegistry& connections, int idle)
-    : socket(std::move(s)),
+int RefusalStatus(const ErrorCode& error)
+{
+    if (error == http::error::header_limit) return 431;
+    if (error == http::error::body_limit) return 413;
+    return 400;
+}
+
+class HttpConnection : public Connection, public std::enable_shared_from_this<HttpConnection> {
+public:
+    HttpConnection(tcp::socket socket, asio::ssl::context& tls, Site& site, RequestLog& log,
+                   ConnectionRegistry& registry, int idleSeconds);
+
+    void Start();
+    void Release() override;
+    void Stop() override;
+
+private:
+    enum class Phase { Detecting, Reading, Answering, Holding, Closing, Closed };
+
+    // Runs `action` on the stream requests travel over, plain or TLS.
+    template <class Action>
+    void WithStream(Action action)
+    {
+        if (secure) action(*secure);
+        else action(plain);
+    }
+    beast::tcp_stream& Lowest() { return secure ? beast::get_lowest_layer(*secure) : plain; }
+
+    void OnDetected(const ErrorCode& error, bool isTls);
+    void ReadHead();
+    void OnHead(const ErrorCode& error);
+    void ReadBody();
+    void OnBody(const ErrorCode& error);
+    void OnFailure(const ErrorCode& error);
+    void TakeHead();
+    bool DropBlankLines();
+    std::string UnreadFirstLine() const;
+    void OnRequest();
+    void Refuse(int status, const std::string& reason);
+    void SendAnswer();
+    void OnWritten(const ErrorCode& error);
+    void Hold();
+    void CloseGracefully();
+    void Drain();
+    void Close();
+    void Record(int status, unsigned long long bodyBytes);
+
+    const asio::any_io_executor executor;
+    asio::ssl::context& tls;
+    Site& site;
+    RequestLog& log;
+    ConnectionRegistry& registry;
+    const std::chrono::seconds idle;
+    beast::tcp_stream plain;  // moved into `secure` once TLS is detected
+    std::unique_ptr<beast::ssl_stream<beast::tcp_stream>> secure;
+    asio::steady_timer delay;
+    beast::flat_buffer buffer;  // read ahead of the parser: pipelined requests wait here
+    std::optional<http::request_parser<http::string_body>> parser;
+    std::array<char, 4096> scratch{};
+    Phase phase = Phase::Detecting;
+    RequestContext context;
+
+    HttpRequest request;
+    HttpResponse response;
+    http::response<http::empty_body> interim{http::status::continue_, 11};
+    // The head as Beast writes it; the body span may stop short of the
+    // Content-Length when the route cuts it.
+    http::response<http::span_body<const char>> answer;
+    bool keepAlive = true;
+    bool headOnly = false;
+    unsigned requestVersion = 11;
+    unsigned long long bodyBytes = 0;
+};
+
+HttpConnection::HttpConnection(tcp::socket socket, asio::ssl::context& tlsContext, Site& theSite,
+                               RequestLog& requestLog, ConnectionRegistry& connections, int idleSeconds)
+    : executor(socket.get_executor()),
       tls(tlsContext),
       site(theSite),
       log(requestLog),
       registry(connections),
-      idleSeconds(idle),
-      deadline(socket.get_executor()),
-      delay(socket.get_executor())
+      idle(idleSeconds),
+      plain(std::move(socket)),
+      delay(executor)
 {
     ErrorCode error;
-    tcp::endpoint remote = socket.remote_endpoint(error);
+    tcp::endpoint remote = plain.socket().remote_endpoint(error);
     if (!error) {
         context.peer = EndpointText(remote);
         context.peerIsLoopback = IsLoopback(remote.address());
@@ -43,54 +137,33 @@ Connection::Connection(tcp::socket s, asio::ssl::context& tlsContext, Site& theS
         context.peer = "-";
         context.peerIsLoopback = false;
     }
-    tcp::endpoint local = socket.local_endpoint(error);
+    tcp::endpoint local = plain.socket().local_endpoint(error);
     context.localPort = error ? 0 : local.port();
 }
 
-Connection::~Connection() = default;
-
-void Connection::Start()
+void HttpConnection::Start()
 {
     registry.Add(shared_from_this());
-    ArmDeadline(idleSeconds);
+    plain.expires_after(idle);
     auto self = shared_from_this();
-    boost::beast::async_detect_ssl(socket, detectBuffer,
-                                   [self](const ErrorCode& error, bool isTls) { self->OnDetected(error, isTls); });
+    beast::async_detect_ssl(plain, buffer, [self](const ErrorCode& error, bool isTls) { self->OnDetected(error, isTls); });
 }
 
-void Connection::Release()
+void HttpConnection::Release()
 {
     auto self = shared_from_this();
-    asio::post(deadline.get_executor(), [self] {
+    asio::post(executor, [self] {
         if (self->phase == Phase::Holding) self->Close();
     });
 }
 
-void Connection::Stop()
+void HttpConnection::Stop()
 {
     auto self = shared_from_this();
-    asio::post(deadline.get_executor(), [self] { self->Close(); });
+    asio::post(executor, [self] { self->Close(); });
 }
 
-void Connection::ArmDeadline(int seconds)
-{
-    std::uint64_t generation = ++deadlineGeneration;
-    deadline.expires_after(std::chrono::seconds(seconds));
-    auto self = shared_from_this();
-    deadline.async_wait([self, generation](const ErrorCode& error) {
-        // A wait that was cancelled, or overtaken by a newer deadline, is stale.
-        if (error || generation != self->deadlineGeneration) return;
-        self->Close();
-    });
-}
-
-void Connection::CancelDeadline()
-{
-    ++deadlineGeneration;
-    deadline.cancel();
-}
-
-void Connection::OnDetected(const ErrorCode& error, bool isTls)
+void HttpConnection::OnDetected(const ErrorCode& error, bool isTls)
 {
     if (phase == Phase::Closed) return;
     if (error) {
@@ -99,81 +172,165 @@ void Connection::OnDetected(const ErrorCode& error, bool isTls)
     }
     context.scheme = isTls ? "https" : "http";
     if (!isTls) {
-        transport = MakePlainTransport(std::move(socket));
-        auto data = detectBuffer.data();
-        inbox.assign(static_cast<const char*>(data.data()), data.size());
-        detectBuffer.consume(detectBuffer.size());
-        phase = Phase::Reading;
-        ReadRequest();
+        ReadHead();
         return;
     }
-    auto tlsTransport = std::make_unique<TlsTransport>(std::move(socket), tls);
-    TlsTransport* handshaking = tlsTransport.get();
-    transport = std::move(tlsTransport);
+    secure = std::make_unique<beast::ssl_stream<beast::tcp_stream>>(std::move(plain), tls);
     auto self = shared_from_this();
-    handshaking->Handshake(detectBuffer.data(), [self](const ErrorCode& handshakeError, std::size_t used) {
-        if (self->phase == Phase::Closed) return;
-        if (handshakeError) {
-            self->Close();
-            return;
-        }
-        self->detectBuffer.consume(used);
-        auto rest = self->detectBuffer.data();
-        self->inbox.assign(static_cast<const char*>(rest.data()), rest.size());
-        self->detectBuffer.consume(self->detectBuffer.size());
-        self->phase = Phase::Reading;
-        self->ReadRequest();
+    // The bytes read to tell TLS apart are the start of the handshake.
+    secure->async_handshake(asio::ssl::stream_base::server, buffer.data(),
+                            [self](const ErrorCode& handshakeError, std::size_t used) {
+                                if (self->phase == Phase::Closed) return;
+                                if (handshakeError) {
+                                    self->Close();
+                                    return;
+                                }
+                                self->buffer.consume(used);
+                                self->ReadHead();
+                            });
+}
+
+void HttpConnection::ReadHead()
+{
+    phase = Phase::Reading;
+    request = HttpRequest();
+    response = HttpResponse();
+    parser.emplace();
+    parser->header_limit(maxHeadBytes);
+    parser->body_limit(maxBodyBytes);
+    Lowest().expires_after(idle);
+    auto self = shared_from_this();
+    WithStream([&](auto& stream) {
+        http::async_read_header(stream, buffer, *parser,
+                                [self](const ErrorCode& error, std::size_t) { self->OnHead(error); });
     });
 }
 
-void Connection::ReadRequest()
-{
-    phase = Phase::Reading;
-    switch (parser.Parse(inbox)) {
-    case RequestParser::Result::Complete:
-        OnRequest();
-        return;
-    case RequestParser::Result::Bad:
-        OnBadRequest();
-        return;
-    case RequestParser::Result::NeedMore:
-        break;
-    }
-    ArmDeadline(idleSeconds);
-    auto self = shared_from_this();
-    if (parser.TakeContinueRequest()) {
-        transport->Write({asio::buffer(continueLine)}, [self](const ErrorCode& error, std::size_t) {
-            if (self->phase == Phase::Closed) return;
-            if (error) {
-                self->Close();
-                return;
-            }
-            self->transport->ReadSome(asio::buffer(self->readBuffer),
-                                      [self](const ErrorCode& e, std::size_t n) { self->OnRead(e, n); });
-        });
-        return;
-    }
-    transport->ReadSome(asio::buffer(readBuffer), [self](const ErrorCode& e, std::size_t n) { self->OnRead(e, n); });
-}
-
-void Connection::OnRead(const ErrorCode& error, std::size_t bytes)
+void HttpConnection::OnHead(const ErrorCode& error)
 {
     if (phase == Phase::Closed) return;
     if (error) {
+        OnFailure(error);
+        return;
+    }
+    // The headers now, before the body: trailers of a chunked body are not
+    // the request's headers.
+    TakeHead();
+    const auto& head = parser->get();
+    if (head.version() >= 11 && head.count(http::field::host) == 0) {
+        Refuse(400, "missing Host header");
+        return;
+    }
+    // Beast reads a body it cannot decode as if there were none; the rest
+    // would then pass for the next request.
+    if (head.count(http::field::transfer_encoding) != 0 && !parser->chunked()) {
+        Refuse(501, "unsupported Transfer-Encoding");
+        return;
+    }
+    if (parser->is_done()) {
+        OnRequest();
+        return;
+    }
+    if (head.version() >= 11 && beast::iequals(head[http::field::expect], "100-continue")) {
+        auto self = shared_from_this();
+        WithStream([&](auto& stream) {
+            http::async_write(stream, interim, [self](const ErrorCode& writeError, std::size_t) {
+                if (self->phase == Phase::Closed) return;
+                if (writeError) self->Close();
+                else self->ReadBody();
+            });
+        });
+        return;
+    }
+    ReadBody();
+}
+
+void HttpConnection::ReadBody()
+{
+    Lowest().expires_after(idle);
+    auto self = shared_from_this();
+    WithStream([&](auto& stream) {
+        http::async_read(stream, buffer, *parser, [self](const ErrorCode& error, std::size_t) { self->OnBody(error); });
+    });
+}
+
+void HttpConnection::OnBody(const ErrorCode& error)
+{
+    if (phase == Phase::Closed) return;
+    if (error) {
+        OnFailure(error);
+        return;
+    }
+    request.body = std::move(parser->get().body());
+    OnRequest();
+}
+
+void HttpConnection::OnFailure(const ErrorCode& error)
+{
+    if (!IsRefusal(error)) {
         Close();
         return;
     }
-    inbox.append(readBuffer.data(), bytes);
-    ReadRequest();
+    // HTTP asks servers to skip blank lines ahead of a request line; Beast
+    // refuses them as a bad method and leaves them unread.
+    if (error == http::error::bad_method && DropBlankLines()) {
+        ReadHead();
+        return;
+    }
+    if (!parser->is_header_done()) {
+        if (!parser->get().target().empty()) {
+            TakeHead();
+        } else {
+            // A refused request line stays unread in the buffer: log and show
+            // it as it came, its first two words as method and target.
+            request.requestLine = UnreadFirstLine();
+            const std::string& line = request.requestLine;
+            const std::size_t first = line.find(' ');
+            request.method = line.substr(0, first);
+            if (first != std::string::npos) request.target = line.substr(first + 1, line.find(' ', first + 1) - first - 1);
+        }
+    }
+    Refuse(RefusalStatus(error), error.message());
 }
 
-void Connection::OnRequest()
+void HttpConnection::TakeHead()
 {
-    CancelDeadline();
+    const auto& head = parser->get();
+    request.method = std::string(head.method_string());
+    request.target = std::string(head.target());
+    // Beast accepts exactly one space between the parts, so this is the line as sent.
+    request.requestLine = request.method + " " + request.target + " HTTP/" + std::to_string(head.version() / 10) +
+                          "." + std::to_string(head.version() % 10);
+    for (const auto& field : head) {
+        request.headers.push_back({std::string(field.name_string()), std::string(field.value())});
+    }
+    requestVersion = head.version();
+}
+
+bool HttpConnection::DropBlankLines()
+{
+    const auto unread = buffer.data();
+    const char* bytes = static_cast<const char*>(unread.data());
+    std::size_t count = 0;
+    while (count < unread.size() && (bytes[count] == '\r' || bytes[count] == '\n')) ++count;
+    buffer.consume(count);
+    return count > 0;
+}
+
+std::string HttpConnection::UnreadFirstLine() const
+{
+    const auto unread = buffer.data();
+    std::string_view text(static_cast<const char*>(unread.data()), std::min(unread.size(), maxHeadBytes));
+    text = text.substr(0, text.find('\n'));
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    return std::string(text);
+}
+
+void HttpConnection::OnRequest()
+{
     phase = Phase::Answering;
-    request = parser.TakeRequest();
     response = site.Handle(request, context);
-    keepAlive = request.WantsKeepAlive() && !response.closeAfter;
+    keepAlive = parser->keep_alive() && !response.closeAfter;
     headOnly = request.method == "HEAD";
     if (response.delivery.hang) {
         Record(0, 0);
@@ -192,13 +349,10 @@ void Connection::OnRequest()
     SendAnswer();
 }
 
-void Connection::OnBadRequest()
+void HttpConnection::Refuse(int status, const std::string& reason)
 {
-    CancelDeadline();
     phase = Phase::Answering;
-    request = parser.Request();
-    int status = parser.ErrorStatus();
-    std::string message = parser.ErrorReason();
+    std::string message = reason;
     if (!request.requestLine.empty()) message += ": " + request.requestLine;
     response = HttpResponse();
     response.status = status;
@@ -211,24 +365,33 @@ void Connection::OnBadRequest()
     SendAnswer();
 }
 
-void Connection::SendAnswer()
+void HttpConnection::SendAnswer()
 {
-    head = SerializeHead(response, keepAlive, request.versionMinor);
-    std::vector<asio::const_buffer> buffers{asio::buffer(head)};
+    answer = {};
+    answer.result(static_cast<unsigned>(response.status));
+    answer.reason(ReasonPhrase(response.status));
+    answer.set(http::field::date, HttpDate(NowSeconds()));
+    answer.set(http::field::server, "larkspur-site");
+    for (const HttpHeader& header : response.headers) answer.insert(header.name, header.value);
+    // The full length even when the delivery cuts the body.
+    answer.content_length(response.BodySize());
+    if (!keepAlive) answer.set(http::field::connection, "close");
+    else if (requestVersion == 10) answer.set(http::field::connection, "keep-alive");
     bodyBytes = headOnly ? 0 : response.BodySize();
     if (response.delivery.cutAfter >= 0 && static_cast<unsigned long long>(response.delivery.cutAfter) < bodyBytes) {
         bodyBytes = static_cast<unsigned long long>(response.delivery.cutAfter);
     }
-    if (bodyBytes > 0) buffers.push_back(asio::buffer(response.body->data(), bodyBytes));
-    ArmDeadline(idleSeconds);
+    answer.body() = {response.body ? response.body->data() : nullptr, static_cast<std::size_t>(bodyBytes)};
+    Lowest().expires_after(idle);
     auto self = shared_from_this();
-    transport->Write(std::move(buffers), [self](const ErrorCode& error, std::size_t) { self->OnWritten(error); });
+    WithStream([&](auto& stream) {
+        http::async_write(stream, answer, [self](const ErrorCode& error, std::size_t) { self->OnWritten(error); });
+    });
 }
 
-void Connection::OnWritten(const ErrorCode& error)
+void HttpConnection::OnWritten(const ErrorCode& error)
 {
     if (phase == Phase::Closed) return;
-    CancelDeadline();
     Record(response.status, bodyBytes);
     if (error) {
         Close();
@@ -243,47 +406,64 @@ void Connection::OnWritten(const ErrorCode& error)
         CloseGracefully();
         return;
     }
-    response = HttpResponse();
-    ReadRequest();
+    ReadHead();
 }
 
-void Connection::Hold()
+void HttpConnection::Hold()
 {
     // Silent until released, stopped, or the peer goes away; a read stays
     // pending so that a peer closing is noticed.
     phase = Phase::Holding;
+    Lowest().expires_never();
     auto self = shared_from_this();
-    transport->ReadSome(asio::buffer(readBuffer), [self](const ErrorCode& error, std::size_t) {
-        if (self->phase != Phase::Holding) return;
-        if (error) self->Close();
-        else self->Hold();
+    WithStream([&](auto& stream) {
+        stream.async_read_some(asio::buffer(scratch), [self](const ErrorCode& error, std::size_t) {
+            if (self->phase != Phase::Holding) return;
+            if (error) self->Close();
+            else self->Hold();
+        });
     });
 }
 
-void Connection::CloseGracefully()
+void HttpConnection::CloseGracefully()
 {
     phase = Phase::Closing;
-    ArmDeadline(2);
+    Lowest().expires_after(std::chrono::seconds(2));
     auto self = shared_from_this();
-    transport->Shutdown([self] { self->Close(); });
+    if (secure) {
+        secure->async_shutdown([self](const ErrorCode&) { self->Close(); });
+        return;
+    }
+    // Send FIN, then read until the peer closes too: closing with unread
+    // bytes would reset the connection and could destroy the answer before
+    // the peer has read it.
+    ErrorCode ignored;
+    plain.socket().shutdown(tcp::socket::shutdown_send, ignored);
+    Drain();
 }
 
-void Connection::Close()
+void HttpConnection::Drain()
+{
+    auto self = shared_from_this();
+    plain.async_read_some(asio::buffer(scratch), [self](const ErrorCode& error, std::size_t) {
+        if (self->phase == Phase::Closed) return;
+        if (error) self->Close();
+        else self->Drain();
+    });
+}
+
+void HttpConnection::Close()
 {
     if (phase == Phase::Closed) return;
     phase = Phase::Closed;
-    CancelDeadline();
     delay.cancel();
-    if (transport) {
-        transport->Close();
-    } else {
-        ErrorCode ignored;
-        socket.close(ignored);
-    }
+    ErrorCode ignored;
+    Lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
+    Lowest().close();
     registry.Remove(this);
 }
 
-void Connection::Record(int status, unsigned long long bytes)
+void HttpConnection::Record(int status, unsigned long long bytes)
 {
     if (!response.logged) return;
     LogEntry entry;
@@ -295,6 +475,14 @@ void Connection::Record(int status, unsigned long long bytes)
     entry.status = status;
     entry.bodyBytesSent = bytes;
     log.Record(entry);
+}
+
+}  // namespace
+
+void StartConnection(tcp::socket socket, asio::ssl::context& tls, Site& site, RequestLog& log,
+                     ConnectionRegistry& registry, int idleSeconds)
+{
+    std::make_shared<HttpConnection>(std::move(socket), tls, site, log, registry, idleSeconds)->Start();
 }
 
 }  // namespace site

@@ -13,19 +13,18 @@ struct HttpHeader {
     std::string value;
 };
 
-// One request as it arrived. The request line and the target are kept as the
-// raw bytes so that a client's mistakes stay visible in logs and echoes.
+// One request as the site sees it, copied out of the parser so that the site's
+// files need no HTTP library. The request line and the target keep the bytes
+// that arrived, so that a client's mistakes stay visible in logs and echoes.
 struct HttpRequest {
     std::string requestLine;  // without the line end
     std::string method;
     std::string target;       // raw, percent escapes untouched
-    int versionMinor = 1;     // HTTP/1.x
-    std::vector<HttpHeader> headers;  // in arrival order
+    std::vector<HttpHeader> headers;  // in arrival order, names as sent
     std::string body;         // de-chunked
 
     // First header of that name (case-insensitive), nullptr when absent.
     const std::string* FindHeader(std::string_view name) const;
-    bool WantsKeepAlive() const;
     // The target's path (absolute-form targets lose scheme and authority)
     // and its query (after '?', empty when none).
     std::string Path() const;
@@ -44,7 +43,7 @@ struct Delivery {
 
 struct HttpResponse {
     int status = 200;
-    std::vector<HttpHeader> headers;  // besides Date, Content-Length, Connection
+    std::vector<HttpHeader> headers;  // besides Date, Server, Content-Length, Connection
     std::shared_ptr<const std::string> body;
     Delivery delivery;
     bool closeAfter = false;  // close the connection once answered
@@ -56,11 +55,8 @@ struct HttpResponse {
     std::size_t BodySize() const { return body ? body->size() : 0; }
 };
 
+// The standard phrase, "Status" for codes without one.
 const char* ReasonPhrase(int status);
-
-// Status line and headers, ending with the blank line. contentLength is the
-// full length even when the delivery cuts the body.
-std::string SerializeHead(const HttpResponse& response, bool keepAlive, int requestVersionMinor);
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 std::string HttpDate(long long unixSeconds);

@@ -118,7 +118,7 @@ void Server::Accept(tcp::acceptor& acceptor)
                          code ? "?" : peer.address().to_string().c_str());
             socket.close(code);
         } else {
-            std::make_shared<Connection>(std::move(socket), tls, site, log, registry, options.idleSeconds)->Start();
+            StartConnection(std::move(socket), tls, site, log, registry, options.idleSeconds);
         }
         Accept(acceptor);
     });

@@ -1,5 +1,5 @@
-// The pure pieces: request parsing, form decoding, status text rendering,
-// time text, picture names, peer checks, route parameters and the command line.
+// The pure pieces: form decoding, status text rendering, time text, picture
+// names, peer checks, route parameters and the command line.
 #include <gtest/gtest.h>
 
 #include <boost/asio/ip/address.hpp>
@@ -9,131 +9,10 @@
 #include "HtmlText.h"
 #include "ImagePattern.h"
 #include "Loopback.h"
-#include "RequestParser.h"
 #include "RouteTable.h"
 #include "TimeText.h"
 
 using namespace site;
-
-TEST(RequestParser, ReadsRequestsWhateverTheirSplitIntoReads)
-{
-    const std::string wire =
-        "POST /sessions?x=%41 HTTP/1.1\r\nHost: localhost:1\r\nContent-Length: 5\r\nX-Two:  a b \r\n\r\nhelloGET / HTTP/1.0\r\n\r\n";
-    for (std::size_t step : {wire.size(), std::size_t(1), std::size_t(7)}) {
-        RequestParser parser;
-        std::string inbox;
-        std::vector<HttpRequest> requests;
-        for (std::size_t at = 0; at < wire.size(); at += step) {
-            inbox.append(wire, at, step);
-            RequestParser::Result result;
-            while ((result = parser.Parse(inbox)) == RequestParser::Result::Complete) requests.push_back(parser.TakeRequest());
-            ASSERT_NE(result, RequestParser::Result::Bad) << parser.ErrorReason();
-        }
-        ASSERT_EQ(requests.size(), 2u) << "step " << step;
-        EXPECT_EQ(requests[0].requestLine, "POST /sessions?x=%41 HTTP/1.1");
-        EXPECT_EQ(requests[0].target, "/sessions?x=%41");
-        EXPECT_EQ(requests[0].Path(), "/sessions");
-        EXPECT_EQ(requests[0].Query(), "x=%41");
-        EXPECT_EQ(requests[0].body, "hello");
-        ASSERT_EQ(requests[0].headers.size(), 3u);
-        EXPECT_EQ(requests[0].headers[2].name, "X-Two");
-        EXPECT_EQ(requests[0].headers[2].value, "a b");
-        EXPECT_TRUE(requests[0].WantsKeepAlive());
-        EXPECT_EQ(requests[1].versionMinor, 0);
-        EXPECT_FALSE(requests[1].WantsKeepAlive());
-    }
-}
-
-TEST(RequestParser, DecodesChunkedBodies)
-{
-    RequestParser parser;
-    std::string inbox = "POST /e HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n"
-                        "5;ext=1\r\nhello\r\n1\r\n \r\nA\r\n0123456789\r\n0\r\nTrailer: x\r\n\r\nNEXT";
-    ASSERT_EQ(parser.Parse(inbox), RequestParser::Result::Complete);
-    EXPECT_EQ(parser.Request().body, "hello 0123456789");
-    EXPECT_EQ(inbox, "NEXT");
-}
-
-TEST(RequestParser, RefusesMalformedRequests)
-{
-    struct Case {
-        const char* wire;
-        int status;
-        const char* method;
-        const char* target;
-    };
-    const Case cases[] = {
-        // An address where the version belongs: the client bug the log must show.
-        {"POST /sessions http://localhost:47110/\r\nHost: h\r\n\r\n", 400, "POST", "/sessions"},
-        {"GET /  HTTP/1.1\r\nHost: h\r\n\r\n", 400, "GET", "/"},
-        {"GET  / HTTP/1.1\r\nHost: h\r\n\r\n", 400, "GET", ""},
-        {"GET / HTTP/2.0\r\nHost: h\r\n\r\n", 400, "GET", "/"},
-        {"GET /\r\n\r\n", 400, "GET", "/"},
-        {"G(T / HTTP/1.1\r\nHost: h\r\n\r\n", 400, "G(T", "/"},
-        {"GET / HTTP/1.1\r\n\r\n", 400, "GET", "/"},
-        {"GET / HTTP/1.1\r\nHost: h\r\n folded\r\n\r\n", 400, "GET", "/"},
-        {"GET / HTTP/1.1\r\nHost: h\r\nNo colon here\r\n\r\n", 400, "GET", "/"},
-        {"GET / HTTP/1.1\r\nHost : h\r\n\r\n", 400, "GET", "/"},
-        {"POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 5\r\nContent-Length: 6\r\n\r\n", 400, "POST", "/"},
-        {"POST / HTTP/1.1\r\nHost: h\r\nContent-Length: -1\r\n\r\n", 400, "POST", "/"},
-        {"POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n", 400, "POST", "/"},
-        {"POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: gzip\r\n\r\n", 501, "POST", "/"},
-        {"POST / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", 400, "POST", "/"},
-        {"POST / HTTP/1.1\r\nHost: h\r\nContent-Length: 999999999999\r\n\r\n", 413, "POST", "/"},
-    };
-    for (const Case& c : cases) {
-        RequestParser parser;
-        std::string inbox = c.wire;
-        EXPECT_EQ(parser.Parse(inbox), RequestParser::Result::Bad) << c.wire;
-        EXPECT_EQ(parser.ErrorStatus(), c.status) << c.wire;
-        EXPECT_EQ(parser.Request().method, c.method) << c.wire;
-        EXPECT_EQ(parser.Request().target, c.target) << c.wire;
-    }
-}
-
-TEST(RequestParser, SurvivesMutatedRequests)
-{
-    // Random damage to a request with a chunked body: whatever the parser
-    // says, it must not crash or swallow bytes it was not given.
-    const std::string wire = "POST /s?a=1 HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n"
-                             "Content-Type: x\r\n\r\n4\r\nabcd\r\n0\r\n\r\n";
-    unsigned seed = 12345;
-    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
-    for (int round = 0; round < 3000; ++round) {
-        std::string damaged = wire;
-        for (int edits = 1 + next() % 4; edits > 0; --edits) {
-            std::size_t at = next() % damaged.size();
-            switch (next() % 3) {
-            case 0: damaged[at] = static_cast<char>(next() & 0xff); break;
-            case 1: damaged.erase(at, 1 + next() % 8); break;
-            default: damaged.insert(at, std::string(1 + next() % 3, static_cast<char>(next() & 0xff)));
-            }
-            if (damaged.empty()) damaged = "x";
-        }
-        RequestParser parser;
-        std::string inbox;
-        std::size_t given = 0;
-        for (std::size_t at = 0; at < damaged.size(); at += 5) {
-            inbox.append(damaged, at, 5);
-            given += std::min<std::size_t>(5, damaged.size() - at);
-            RequestParser::Result result = parser.Parse(inbox);
-            if (result != RequestParser::Result::NeedMore) {
-                if (result == RequestParser::Result::Complete) {
-                    EXPECT_LE(parser.Request().body.size(), given);
-                }
-                break;
-            }
-        }
-    }
-}
-
-TEST(RequestParser, LimitsTheHead)
-{
-    RequestParser parser;
-    std::string inbox = "GET / HTTP/1.1\r\nHost: h\r\nX: " + std::string(RequestParser::maxHeadBytes, 'a');
-    EXPECT_EQ(parser.Parse(inbox), RequestParser::Result::Bad);
-    EXPECT_EQ(parser.ErrorStatus(), 431);
-}
 
 TEST(FormData, DecodesTheWayBrowsersEncode)
 {

@@ -104,6 +104,12 @@ bool Client::Send(const std::string& bytes)
     return !error;
 }
 
+void Client::EndSending()
+{
+    ErrorCode ignored;
+    stream->next_layer().shutdown(tcp::socket::shutdown_send, ignored);
+}
+
 std::size_t Client::ReadSome(char* data, std::size_t size, std::chrono::milliseconds timeout, bool& timedOut,
                              bool& closed)
 {

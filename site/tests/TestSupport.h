@@ -55,6 +55,8 @@ public:
     bool Connected() const { return connected; }
 
     bool Send(const std::string& bytes);
+    // Half-closes the connection: the server reads the end of the stream.
+    void EndSending();
     // Reads one answer; HEAD answers carry no body.
     Reply Receive(std::chrono::milliseconds timeout = 5000ms, bool headOnly = false);
     // Reads whatever arrives within the time; false when the server closed.

@@ -129,6 +129,96 @@ TEST(Transport, AnswersMalformedRequestsWith400AndLogsThem)
     EXPECT_EQ(browser.Get("/", true).status, 200);
 }
 
+TEST(Transport, RefusesBrokenRequestsAndServesTheNextClient)
+{
+    struct Case {
+        std::string wire;
+        int status;        // 0: no answer, the connection just closes
+        const char* shown; // in the error page
+    };
+    const std::string head = "POST /p HTTP/1.1\r\nHost: h\r\n";
+    const Case cases[] = {
+        {"G(T /g HTTP/1.1\r\nHost: h\r\n\r\n", 400, "G(T /g HTTP/1.1"},
+        {"GET /v HTTP/2.0\r\nHost: h\r\n\r\n", 400, "GET /v HTTP/2.0"},
+        {"GET /c HTTP/1.1\r\nHost: h\r\nNo colon here\r\n\r\n", 400, "GET /c HTTP/1.1"},
+        {"GET /h HTTP/1.1\r\n\r\n", 400, "missing Host header: GET /h HTTP/1.1"},
+        {head + "Content-Length: 12abc\r\n\r\n", 400, "POST /p HTTP/1.1"},
+        {head + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nhello", 400, "POST /p HTTP/1.1"},
+        {head + "Content-Length: 3\r\nTransfer-Encoding: chunked\r\n\r\n", 400, "POST /p HTTP/1.1"},
+        {head + "Transfer-Encoding: gzip\r\n\r\n", 501, "POST /p HTTP/1.1"},
+        {head + "Transfer-Encoding: chunked\r\n\r\nzz\r\n", 400, "POST /p HTTP/1.1"},
+        // Past the limits: a 128 MiB body, a 64 KiB head.
+        {head + "Content-Length: 134217729\r\n\r\n", 413, "POST /p HTTP/1.1"},
+        {head + "Transfer-Encoding: chunked\r\n\r\n8000001\r\n", 413, "POST /p HTTP/1.1"},
+        {head + "X-Long: " + std::string(70000, 'a') + "\r\n\r\n", 431, "POST /p HTTP/1.1"},
+        {head + "Content-Length: 100\r\n\r\nabc", 0, nullptr},
+    };
+    RunningServer server;
+    bool tls = false;
+    for (const Case& c : cases) {
+        Client client(server.Port(), tls);
+        ASSERT_TRUE(client.Send(c.wire));
+        client.EndSending();
+        Reply reply = client.Receive(3000ms);
+        EXPECT_EQ(reply.status, c.status) << c.wire.substr(0, 80);
+        if (c.shown) {
+            EXPECT_NE(reply.body.find(c.shown), std::string::npos) << reply.body;
+        }
+        EXPECT_TRUE(reply.closedByPeer || client.ClosedWithin(3000ms)) << c.wire.substr(0, 80);
+        tls = !tls;
+    }
+    Browser browser(server.Port());
+    EXPECT_EQ(browser.Get("/").status, 200);
+    EXPECT_EQ(browser.Get("/", true).status, 200);
+}
+
+TEST(Transport, ReadsChunkedBodiesAndSkipsBlankLinesBetweenRequests)
+{
+    RunningServer server;
+    Client client(server.Port(), false);
+    const std::string wire = "POST /__echo HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n"
+                             "5;ext=1\r\nhello\r\n1\r\n \r\nA\r\n0123456789\r\n0\r\nX-Trailer: x\r\n\r\n"
+                             "\r\nGET /__echo/next HTTP/1.1\r\nHost: h\r\n\r\n";
+    // In one piece, then a byte at a time, on the same connection.
+    for (std::size_t step : {wire.size(), std::size_t(1)}) {
+        for (std::size_t at = 0; at < wire.size(); at += step) ASSERT_TRUE(client.Send(wire.substr(at, step)));
+        Reply chunked = client.Receive();
+        Reply next = client.Receive();
+        EXPECT_NE(chunked.body.find("body-length: 16\nbody:\nhello 0123456789"), std::string::npos) << chunked.body;
+        // Trailers are not headers of the request.
+        EXPECT_EQ(chunked.body.find("X-Trailer"), std::string::npos);
+        EXPECT_NE(next.body.find("request-line: GET /__echo/next HTTP/1.1\n"), std::string::npos) << step;
+    }
+}
+
+TEST(Transport, SurvivesDamagedRequests)
+{
+    // Random damage to a request with a chunked body: whatever the server
+    // makes of it, it answers or closes, and goes on serving.
+    RunningServer server;
+    const std::string wire = "POST /s?a=1 HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n"
+                             "Content-Type: x\r\n\r\n4\r\nabcd\r\n0\r\n\r\n";
+    unsigned seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+    for (int round = 0; round < 200; ++round) {
+        std::string damaged = wire;
+        for (int edits = 1 + next() % 4; edits > 0; --edits) {
+            std::size_t at = next() % damaged.size();
+            switch (next() % 3) {
+            case 0: damaged[at] = static_cast<char>(next() & 0xff); break;
+            case 1: damaged.erase(at, 1 + next() % 8); break;
+            default: damaged.insert(at, std::string(1 + next() % 3, static_cast<char>(next() & 0xff)));
+            }
+            if (damaged.empty()) damaged = "x";
+        }
+        Client client(server.Port(), false);
+        ASSERT_TRUE(client.Send(damaged));
+        client.EndSending();
+        EXPECT_TRUE(client.ClosedWithin(3000ms)) << round;
+    }
+    EXPECT_EQ(Browser(server.Port()).Get("/").status, 200);
+}
+
 TEST(Transport, HeldRequestsBlockNobodyAndResetReleasesThem)
 {
     RunningServer server;
