@@ -38,7 +38,15 @@ echo "== client tests under Wine"
 # Addresses the client opens reach the prefix's recording browser, which
 # writes them here for the tests to read.
 export LARKSPUR_BROWSER_LOG="$build/browser.log"
+# Window tests leave screenshots of what they saw here, for a person to look at.
+export LARKSPUR_SCREENSHOTS="$build/screenshots"
+rm -rf "$LARKSPUR_SCREENSHOTS"
+mkdir -p "$LARKSPUR_SCREENSHOTS"
 LARKSPUR_WINE_READY=1 TZ=Asia/Tokyo ctest --no-tests=error --test-dir "$build/win64" --output-on-failure || failed=1
+for shot in "$LARKSPUR_SCREENSHOTS"/*.bmp; do
+  [ -e "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+done
+echo "== screenshots: $(ls "$LARKSPUR_SCREENSHOTS"/*.png 2>/dev/null | wc -l) in $LARKSPUR_SCREENSHOTS"
 
 echo "== fuzzing the scraper and the text functions (60 s)"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -32,7 +32,9 @@ TEST(PicturesLater, RowsComeWithThePagePicturesWhenTheyArrive)
     const int authors = 20;
     for (int i = 0; i < authors; ++i) {
         const std::string user = "late" + std::to_string(i);
-        const std::string icon = "/images/" + user + "/48x48.png";
+        // The cache knows a picture by its file name: a size of its own for
+        // each author, so none was fetched before in this process.
+        const std::string icon = "/images/" + user + "/" + std::to_string(101 + i) + "x57.png";
         ASSERT_TRUE(SiteControl::Post("status", "id=" + std::to_string(32000000001LL + i) + "&user=" + user
                                                      + "&text=status+with+a+slow+picture&icon="
                                                      + SiteControl::Encode(icon)));
@@ -52,9 +54,15 @@ TEST(PicturesLater, RowsComeWithThePagePicturesWhenTheyArrive)
     const ULONGLONG rowsShown = ::GetTickCount64();
     EXPECT_LT(rowsShown - homeAnswered, 2000u);
 
-    // Row 0 (the newest, late19) is painted without its picture, then with it.
+    // The page's first block (late19) has its picture asked for first: its
+    // row, selected, is painted without the picture, then with it.
+    const int first = frame.shownTimeline.IndexOf(std::to_string(32000000000LL + authors).c_str());
+    ASSERT_GE(first, 0);
+    frame.timelineView.SetItemState(first, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    frame.timelineView.EnsureVisible(first, false);
+    harness.PumpPending();
     RECT row;
-    ASSERT_TRUE(frame.timelineView.GetItemRect(0, &row, LVIR_BOUNDS));
+    ASSERT_TRUE(frame.timelineView.GetItemRect(first, &row, LVIR_BOUNDS));
     const int iconX = row.left + 2 + 16;
     const int iconY = row.top + 1 + 3 + 16;
     frame.timelineView.UpdateWindow();
@@ -84,7 +92,7 @@ TEST(PicturesLater, HangingPictureDelaysNoLaterStatuses)
 {
     SiteControl::Reset();
     SiteControl::Post("account", "user=hanging&password=secret");
-    const std::string icon = "/images/hangs/48x48.png";
+    const std::string icon = "/images/hangs/77x33.png"; // a file name no other test asks for
     ASSERT_TRUE(SiteControl::Post("status", "id=32100000001&user=hangs&text=picture+hangs&icon="
                                                  + SiteControl::Encode(icon)));
     ASSERT_TRUE(SiteControl::Route("path=" + SiteControl::Encode(icon) + "&hang=1"));
