@@ -97,7 +97,9 @@ LRESULT TimelineView::OnSize(UINT, WPARAM, LPARAM, bool&)
     GetWindowRect(&window);
     const int width = (window.right - window.left) - 2 * ::GetSystemMetrics(SM_CXEDGE)
                       - ::GetSystemMetrics(SM_CXVSCROLL) - GetColumnWidth(0);
-    SetColumnWidth(1, width);
+    // A name column wider than the list leaves no room: an empty text column,
+    // not a negative width (-1 and -2 would even ask the control to size it).
+    SetColumnWidth(1, width > 0 ? width : 0);
     return 0;
 }
 

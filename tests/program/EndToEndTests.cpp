@@ -1,6 +1,7 @@
 #include "ProgramProcess.h"
 #include "ScreenInput.h"
 #include "SiteControl.h"
+#include "TempFolder.h"
 
 #include <richedit.h>
 

@@ -1,5 +1,7 @@
 #include "ProgramProcess.h"
 
+#include "TempFolder.h"
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -104,27 +106,9 @@ private:
     void* address;
 };
 
-// wine_get_dos_file_name hands back a string on the process heap.
-typedef WCHAR*(CDECL* DosFileNameFunction)(const char*);
 
 } // namespace
 
-std::string WindowsPath(const std::string& path)
-{
-    if (path.empty() || path[0] != '/')
-        return path;
-    const auto convert = reinterpret_cast<DosFileNameFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    if (convert == nullptr)
-        return path;
-    WCHAR* wide = convert(path.c_str());
-    if (wide == nullptr)
-        return path;
-    char converted[MAX_PATH * 2] = "";
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, converted, sizeof converted, nullptr, nullptr);
-    ::HeapFree(::GetProcessHeap(), 0, wide);
-    return converted;
-}
 
 std::string BuiltProgramPath()
 {

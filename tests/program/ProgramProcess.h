@@ -10,11 +10,6 @@
 // messages the system carries across processes, and, where a message needs a
 // buffer, through memory allocated in the program's process.
 
-// A Windows path for a path that may be a Unix one (the build tree's paths,
-// folders named by the environment): Wine's own conversion when it is there,
-// the text as it is otherwise.
-std::string WindowsPath(const std::string& path);
-
 // The build's Larkspur.exe, as a Windows path.
 std::string BuiltProgramPath();
 

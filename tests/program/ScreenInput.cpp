@@ -1,6 +1,7 @@
 #include "ScreenInput.h"
 
 #include "ProgramProcess.h"
+#include "TempFolder.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,12 +1,19 @@
 #include "FrameHarness.h"
 
 #include "CAppModule.h"
+#include "ServiceSession.h"
+#include "SiteControl.h"
+#include "TimelineModel.h"
+#include "TimelineReader.h"
 
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -88,6 +95,7 @@ void FrameHarness::Close()
     const HWND window = frame->handle;
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     Pump([window] { return !::IsWindow(window); }, 5000);
+    Pump([] { return serviceSession.fetchBusy.load() == 0; }, 30000);
     PumpPending();
 }
 
@@ -123,9 +131,150 @@ void FrameHarness::PumpPending()
         loop.OnIdle(0);
 }
 
+bool FrameHarness::PumpUntilShown(const std::string& statusId, int timeoutMs)
+{
+    return Pump(
+        [&] {
+            return TimelineReaderOf().IndexOf(statusId.c_str()) >= 0 && serviceSession.fetchBusy.load() == 0
+                   && frame->shownCount == TimelineReaderOf().GetCount() && PaneText(*frame, 0) == "Ready";
+        },
+        timeoutMs);
+}
+
 std::string PaneText(MainFrame& frame, int paneId)
 {
     char text[512] = "";
     frame.statusBarCtrl.GetPaneText(paneId, text, sizeof text);
     return text;
+}
+
+namespace {
+
+// The simulator speaks UTF-8; the tests write their texts in code page 932.
+std::string Utf8Of(const std::string& text)
+{
+    const int wideCount = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wideCount > 0 ? wideCount : 1), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], wideCount);
+    const int count = ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(count > 0 ? count : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], count, nullptr, nullptr);
+    utf8.resize(std::strlen(utf8.c_str()));
+    return utf8;
+}
+
+ULONGLONG Seconds(const FILETIME& time)
+{
+    ULARGE_INTEGER ticks;
+    ticks.LowPart = time.dwLowDateTime;
+    ticks.HighPart = time.dwHighDateTime;
+    return ticks.QuadPart / 10000000;
+}
+
+} // namespace
+
+std::string AddNewestStatus(const std::string& user, const std::string& text, const std::string& name,
+                            const std::string& icon)
+{
+    // One second past the newest stored status, or ten minutes back if
+    // that is later, so statuses the simulator stamps with the present time
+    // (posted ones, other tests' own) still come out newer. Statuses added
+    // before the next fetch share the second: the store keeps equal times
+    // in page order, which is newest id first.
+    static int added = 0;
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    ULONGLONG second = Seconds(now) - 600;
+    TimelineEntry newest;
+    FILETIME stored;
+    if (TimelineReaderOf().GetEntry(0, newest) && ::LocalFileTimeToFileTime(&newest.createdAtFileTime, &stored))
+        second = std::max(second, Seconds(stored) + 1);
+    ULARGE_INTEGER ticks;
+    ticks.QuadPart = second * 10000000;
+    const FILETIME stamp = {ticks.LowPart, ticks.HighPart};
+    SYSTEMTIME utc;
+    ::FileTimeToSystemTime(&stamp, &utc);
+    static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char time[64];
+    std::snprintf(time, sizeof time, "%s %s %02d %02d:%02d:%02d +0000 %d", days[utc.wDayOfWeek % 7],
+                  months[(utc.wMonth - 1) % 12], utc.wDay, utc.wHour, utc.wMinute, utc.wSecond, utc.wYear);
+    char id[32];
+    std::snprintf(id, sizeof id, "%lld", 90000000000LL + ++added);
+    std::string form = "user=" + SiteControl::Encode(user) + "&text=" + SiteControl::Encode(Utf8Of(text)) + "&id=" + id
+                       + "&time=" + SiteControl::Encode(time);
+    if (!name.empty())
+        form += "&name=" + SiteControl::Encode(Utf8Of(name));
+    // A picture of a size of its own unless asked: the icon cache keeps
+    // pictures by file name for the whole process, and other tests watch
+    // the simulator's default one arrive.
+    form += "&icon=" + SiteControl::Encode(icon.empty() ? "/images/" + user + "/40x40.png" : icon);
+    return SiteControl::Post("status", form) ? id : "";
+}
+
+std::vector<COLORREF> ScreenPixels(const RECT& rect)
+{
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    std::vector<COLORREF> pixels;
+    if (width <= 0 || height <= 0)
+        return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    const HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory != nullptr && bitmap != nullptr) {
+        const HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        ::SelectObject(memory, old);
+        // The DIB holds blue, green, red; COLORREF holds red lowest.
+        const DWORD* row = static_cast<const DWORD*>(bits);
+        pixels.reserve(static_cast<size_t>(width) * static_cast<size_t>(height));
+        for (int i = 0; i < width * height; ++i)
+            pixels.push_back(RGB((row[i] >> 16) & 0xFF, (row[i] >> 8) & 0xFF, row[i] & 0xFF));
+    }
+    if (bitmap != nullptr)
+        ::DeleteObject(bitmap);
+    if (memory != nullptr)
+        ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+ModalWatcher::ModalWatcher(const char* windowClass, const char* caption, std::function<void(HWND)> answer)
+    : windowClass(windowClass), caption(caption != nullptr ? caption : ""), anyCaption(caption == nullptr),
+      answer(std::move(answer))
+{
+    watcher = std::thread(&ModalWatcher::Watch, this);
+}
+
+ModalWatcher::~ModalWatcher()
+{
+    stop = true;
+    watcher.join();
+}
+
+void ModalWatcher::Watch()
+{
+    while (!stop) {
+        const HWND found = ::FindWindowA(windowClass.c_str(), anyCaption ? nullptr : caption.c_str());
+        // A window can be found before it shows: answer only once it is
+        // visible, and only once.
+        if (found != nullptr && ::IsWindowVisible(found)) {
+            answer(found);
+            ++seen;
+            const ULONGLONG deadline = ::GetTickCount64() + 10000;
+            while (::IsWindow(found) && ::IsWindowVisible(found) && ::GetTickCount64() < deadline)
+                ::Sleep(5);
+        }
+        ::Sleep(10);
+    }
 }

@@ -4,9 +4,12 @@
 #include "CMessageLoop.h"
 #include "MainFrame.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 // The program's main window running inside a test, as the entry point would
 // run it: the module initialised once per process, the rich edit library and
@@ -35,7 +38,9 @@ public:
     // given size, centred). False when creation failed.
     bool Create(int width = 480, int height = 610);
     // Closes the window (WM_CLOSE) and pumps until it is gone; the quit
-    // message it posts is taken from the queue. The frame object remains.
+    // message it posts is taken from the queue. Then waits for the fetch it
+    // started to end, so that its outcome (a failed sign-in) never reaches
+    // the next frame. The frame object remains.
     void Close();
 
     MainFrame& Frame() { return *frame; }
@@ -47,6 +52,9 @@ public:
     bool Pump(const std::function<bool()>& condition, int timeoutMs);
     // Runs the messages already queued, then the idle handlers.
     void PumpPending();
+    // Pumps until the store holds statusId, no fetch runs, and the list
+    // shows the whole store with pane 0 at "Ready".
+    bool PumpUntilShown(const std::string& statusId, int timeoutMs);
 
     // The exit code of the quit message the frame posted, -1 before.
     int QuitCode() const { return quitCode; }
@@ -59,5 +67,44 @@ private:
 
 // Text of a status bar pane of the frame ("" when none).
 std::string PaneText(MainFrame& frame, int paneId);
+
+// Adds a status for user to the simulator that the next fetch puts first in
+// the timeline, whatever the store already holds: its id is above all added
+// this way and its time one second past the newest stored status (never
+// ahead of the clock but by that second). name applies when given; the
+// picture is icon, or a 40x40 PNG. Returns its id, "" when refused.
+std::string AddNewestStatus(const std::string& user, const std::string& text, const std::string& name = "",
+                            const std::string& icon = "");
+
+// The screen's pixels in rect (screen coordinates), row by row, as
+// COLORREF values: what the windows there last painted.
+std::vector<COLORREF> ScreenPixels(const RECT& rect);
+
+// Answers what a modal loop shows (a dialog, a box, a popup menu) from a
+// thread of its own: each time a visible top-level window of windowClass
+// (with that caption, unless null) appears, calls answer with it on the
+// watcher thread, then waits for it to go. Lives as long as the object.
+class ModalWatcher {
+public:
+    ModalWatcher(const char* windowClass, const char* caption, std::function<void(HWND)> answer);
+    ~ModalWatcher();
+    ModalWatcher(const ModalWatcher&) = delete;
+    ModalWatcher& operator=(const ModalWatcher&) = delete;
+
+    // How many windows were answered. What answer wrote is visible to a
+    // thread once it has seen Seen() count that window.
+    int Seen() const { return seen.load(); }
+
+private:
+    void Watch();
+
+    std::string windowClass;
+    std::string caption;
+    bool anyCaption;
+    std::function<void(HWND)> answer;
+    std::atomic<bool> stop{false};
+    std::atomic<int> seen{0};
+    std::thread watcher;
+};
 
 #endif

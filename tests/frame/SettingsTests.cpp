@@ -1,0 +1,223 @@
+#include "FrameHarness.h"
+#include "ResourceIds.h"
+#include "Settings.h"
+#include "SettingsDialog.h"
+#include "SiteControl.h"
+#include "TempFolder.h"
+#include "Waiting.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+enum class Leave { save, cancelButton, escapeKey, closeBox };
+
+// What one showing of the settings dialog displayed.
+struct Shown {
+    std::string user, password, interval;
+    bool masked;
+    int low, high;
+};
+
+std::string ItemText(HWND dialog, int id)
+{
+    char text[256] = "";
+    ::GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+class Settings : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SiteControl::Reset();
+        SiteControl::Post("account", "user=setuser&password=setpass");
+        folder = TempFolder() + "larkspur-settings\\";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        path = folder + "Larkspur.ini";
+    }
+
+    void TearDown() override
+    {
+        ::DeleteFileA(path.c_str());
+        ::RemoveDirectoryA(folder.c_str());
+        FrameHarness::WriteSettings("");
+    }
+
+    // Answers every settings dialog: notes what it shows, types the texts
+    // that are not null and leaves it as asked.
+    std::unique_ptr<ModalWatcher> Answer(Leave leave, const char* user, const char* password, const char* interval)
+    {
+        return std::unique_ptr<ModalWatcher>(new ModalWatcher("#32770", "設定", [=](HWND dialog) {
+            shown = {ItemText(dialog, userEditControl), ItemText(dialog, passwordEditControl),
+                     ItemText(dialog, intervalEditControl), false, 0, 0};
+            shown.masked = (::GetWindowLongA(::GetDlgItem(dialog, passwordEditControl), GWL_STYLE) & ES_PASSWORD) != 0;
+            ::SendMessageA(::GetDlgItem(dialog, intervalSpinControl), UDM_GETRANGE32,
+                           reinterpret_cast<WPARAM>(&shown.low), reinterpret_cast<LPARAM>(&shown.high));
+            const HWND frame = ::FindWindowA(nullptr, "Larkspur");
+            askedBeforeShown += frame != nullptr && !::IsWindowVisible(frame) ? 1 : 0;
+            const std::pair<int, const char*> typed[] = {
+                {userEditControl, user}, {passwordEditControl, password}, {intervalEditControl, interval}};
+            for (const auto& field : typed) {
+                if (field.second != nullptr)
+                    ::SetDlgItemTextA(dialog, field.first, field.second);
+            }
+            if (leave == Leave::save || leave == Leave::cancelButton)
+                ::PostMessageA(::GetDlgItem(dialog, leave == Leave::save ? IDOK : IDCANCEL), BM_CLICK, 0, 0);
+            else if (leave == Leave::escapeKey)
+                ::PostMessageA(::GetDlgItem(dialog, userEditControl), WM_KEYDOWN, VK_ESCAPE, 0);
+            else
+                ::PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }));
+    }
+
+    std::string FileText()
+    {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+
+    std::string Value(const char* section, const char* key)
+    {
+        char value[256] = "";
+        ::GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, path.c_str());
+        return value;
+    }
+
+    std::string folder;
+    std::string path;
+    Shown shown = {};
+    std::atomic<int> askedBeforeShown{0};
+};
+
+TEST_F(Settings, DialogShowsTheFileAndWritesOnlyWhenSaved)
+{
+    const char stored[] = "[TWITTER]\r\nRELOAD_TIMELINE=181\r\n[ACCOUNT]\r\nUSER=me\r\nPASS=pw\r\n";
+    const char stored45[] = "[TWITTER]\r\nRELOAD_TIMELINE=45\r\n[ACCOUNT]\r\nUSER=me\r\nPASS=pw\r\n";
+    struct Case {
+        const char* name;
+        const char* file; // null: no file; "": no settings path at all
+        Leave leave;
+        const char* typedUser;
+        const char* typedInterval;
+        const char* shownUser;
+        const char* shownInterval;
+        const char* savedInterval; // null: the file stays as it was
+        const char* savedUser;
+    };
+    const Case cases[] = {
+        {"181 shown as 30, saved as 30", stored, Leave::save, nullptr, nullptr, "me", "30", "30", "me"},
+        {"cancel button", stored, Leave::cancelButton, "other", "60", "me", "30", nullptr, nullptr},
+        {"Esc", stored, Leave::escapeKey, "other", "60", "me", "30", nullptr, nullptr},
+        {"close box", stored, Leave::closeBox, "other", "60", "me", "30", nullptr, nullptr},
+        {"fresh folder", nullptr, Leave::save, "新しい人", nullptr, "", "30", "30", "新しい人"},
+        {"emptied interval", stored45, Leave::save, nullptr, "", "me", "45", "", "me"},
+        {"no settings path", "", Leave::save, "nobody", nullptr, "", "30", nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::DeleteFileA(path.c_str());
+        if (c.file != nullptr && *c.file != 0)
+            std::ofstream(path, std::ios::binary) << c.file;
+        const std::string before = FileText();
+        INT_PTR result = -1;
+        {
+            const FrameHarness harness; // the module and the loop the dialog expects
+            const auto watcher = Answer(c.leave, c.typedUser, nullptr, c.typedInterval);
+            SettingsDialog dialog(c.file != nullptr && *c.file == 0 ? "" : path.c_str());
+            result = dialog.DoModal(nullptr);
+            ASSERT_TRUE(WaitUntil([&] { return watcher->Seen() == 1; }, 5000));
+        }
+        const std::string password = c.file != nullptr && *c.file != 0 ? "pw" : "";
+        EXPECT_EQ(c.shownUser, shown.user);
+        EXPECT_EQ(password, shown.password);
+        EXPECT_EQ(c.shownInterval, shown.interval);
+        EXPECT_TRUE(shown.masked);
+        EXPECT_EQ(10, shown.low);
+        EXPECT_EQ(180, shown.high);
+        EXPECT_EQ(c.leave == Leave::save ? 1 : 0, result);
+        if (c.savedInterval == nullptr) {
+            EXPECT_EQ(before, FileText());
+        } else {
+            EXPECT_EQ(c.savedInterval, Value("TWITTER", "RELOAD_TIMELINE"));
+            EXPECT_EQ(c.savedUser, Value("ACCOUNT", "USER"));
+            EXPECT_EQ(password, Value("ACCOUNT", "PASS"));
+        }
+    }
+    // Without a path nothing went to the system's own profile either.
+    char fallback[64] = "";
+    ::GetProfileStringA("ACCOUNT", "USER", "<absent>", fallback, sizeof fallback);
+    EXPECT_STREQ("<absent>", fallback);
+}
+
+TEST_F(Settings, StartReadsTheFileAndAsksForAMissingAccount)
+{
+    const std::string account = "[ACCOUNT]\r\nUSER=setuser\r\nPASS=setpass\r\n";
+    struct Case {
+        std::string file;
+        bool asks;
+        const char* typedPassword; // saved in the dialog when not null, else cancelled
+        int interval;
+    };
+    const Case cases[] = {
+        {"[ACCOUNT]\r\nUSER=setuser\r\n", true, nullptr, 30},
+        {"[ACCOUNT]\r\nPASS=setpass\r\n", true, nullptr, 30},
+        {"[ACCOUNT]\r\nUSER=setuser\r\n", true, "setpass", 60},
+        {"[TWITTER]\r\nRELOAD_TIMELINE=5\r\n" + account, false, nullptr, 10},
+        {"[TWITTER]\r\nRELOAD_TIMELINE=181\r\n" + account, false, nullptr, 10},
+        {"[TWITTER]\r\nRELOAD_TIMELINE=4294967326\r\n" + account, false, nullptr, 10},
+        {"[TWITTER]\r\nRELOAD_TIMELINE=abc\r\n" + account, false, nullptr, 10},
+        {"[TWITTER]\r\nRELOAD_TIMELINE=\r\n" + account, false, nullptr, 10},
+        {"[TWITTER]\r\nRELOAD_TIMELINE=45\r\n" + account, false, nullptr, 45},
+        {account, false, nullptr, 30},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        askedBeforeShown = 0;
+        FrameHarness::WriteSettings(c.file);
+        // A cancelled dialog leaves the account empty: the sign-in fails and
+        // may be reported before the frame closes.
+        const ModalWatcher loginError("#32770", "ログインエラー",
+                                      [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
+        const auto watcher =
+            Answer(c.typedPassword != nullptr ? Leave::save : Leave::cancelButton, nullptr, c.typedPassword, "60");
+        FrameHarness harness;
+        ASSERT_TRUE(harness.Create());
+        EXPECT_EQ(c.asks ? 1 : 0, askedBeforeShown.load());
+        EXPECT_EQ(c.interval, harness.Frame().reloadInterval);
+        harness.Close();
+    }
+}
+
+TEST(SettingsPath, FollowsTheExecutableName)
+{
+    const std::string longFolder = "C:\\" + std::string(247, 'd') + "\\";
+    // "ソ" and "表" end in the byte of a backslash in code page 932.
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\Program Files\\Larkspur\\Larkspur.exe", "C:\\Program Files\\Larkspur\\Larkspur.ini"},
+        {"C:\\Program Files\\Larkspur\\Renamed.exe", "C:\\Program Files\\Larkspur\\Renamed.ini"},
+        {"C:\\tools\\Larkspur", "C:\\tools\\Larkspur.ini"},
+        {"C:\\v1.0\\Larkspur", "C:\\v1.0\\Larkspur.ini"},
+        {"C:\\tools\\Lark.spur.exe", "C:\\tools\\Lark.spur.ini"},
+        {"C:\\ソフト\\表.exe", "C:\\ソフト\\表.ini"},
+        {"C:\\v1.0\\ソ", "C:\\v1.0\\ソ.ini"},
+        {"C:\\tools\\app.ソ", "C:\\tools\\app.ini"},
+        // 255 bytes before the extension fit 260 with ".ini"; 256 do not.
+        {longFolder + "abcd.exe", longFolder + "abcd.ini"},
+        {longFolder + "abcde.exe", ""},
+    };
+    for (const auto& c : cases) {
+        char ini[iniPathSize];
+        std::memset(ini, 'x', sizeof ini);
+        EXPECT_EQ(!c.second.empty(), IniPathFor(c.first.c_str(), ini)) << c.first;
+        EXPECT_EQ(c.second, ini) << c.first;
+    }
+}
+
+} // namespace
