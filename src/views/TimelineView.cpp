@@ -97,9 +97,11 @@ LRESULT TimelineView::OnSize(UINT, WPARAM, LPARAM, bool&)
     GetWindowRect(&window);
     const int width = (window.right - window.left) - 2 * ::GetSystemMetrics(SM_CXEDGE)
                       - ::GetSystemMetrics(SM_CXVSCROLL) - GetColumnWidth(0);
-    // A name column wider than the list leaves no room: an empty text column,
-    // not a negative width (-1 and -2 would even ask the control to size it).
-    SetColumnWidth(1, width > 0 ? width : 0);
+    // A name column wider than the list leaves no room: the text column then
+    // keeps its width, to be scrolled to, rather than take a negative one
+    // (-1 and -2 would even ask the control to size it).
+    if (width > 0)
+        SetColumnWidth(1, width);
     return 0;
 }
 

@@ -96,7 +96,7 @@ protected:
         List().GetClientRect(&rect);
         ::MapWindowPoints(List(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
         listWidth = rect.right - rect.left;
-        pixels = ScreenPixels(rect);
+        pixels = harness.SettledPixels(rect);
     }
 
     // A pixel of the list as last captured, in its client coordinates.
@@ -197,7 +197,7 @@ TEST_F(Painting, RowsInTheirColours)
     if (const char* folder = std::getenv("LARKSPUR_SCREENSHOTS")) {
         RECT window;
         Frame().GetWindowRect(&window);
-        const std::vector<COLORREF> shot = ScreenPixels(window);
+        const std::vector<COLORREF> shot = harness.SettledPixels(window);
         EXPECT_TRUE(WriteBitmap(WindowsPath(folder) + "\\frame-timeline.bmp", shot, window.right - window.left,
                                 window.bottom - window.top));
     }

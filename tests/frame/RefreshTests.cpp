@@ -96,7 +96,7 @@ protected:
         RECT rect;
         List().GetClientRect(&rect);
         ::MapWindowPoints(List(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
-        return ScreenPixels(rect);
+        return harness.SettledPixels(rect);
     }
 
     FrameHarness harness;

@@ -213,6 +213,19 @@ std::string AddNewestStatus(const std::string& user, const std::string& text, co
     return SiteControl::Post("status", form) ? id : "";
 }
 
+std::vector<COLORREF> FrameHarness::SettledPixels(const RECT& rect)
+{
+    std::vector<COLORREF> last = ScreenPixels(rect);
+    int readings = 0;
+    Pump([&] {
+        std::vector<COLORREF> now = ScreenPixels(rect);
+        const bool settled = readings++ > 0 && now == last;
+        last.swap(now);
+        return settled;
+    }, 2000);
+    return last;
+}
+
 std::vector<COLORREF> ScreenPixels(const RECT& rect)
 {
     const int width = rect.right - rect.left;

@@ -56,6 +56,11 @@ public:
     // shows the whole store with pane 0 at "Ready".
     bool PumpUntilShown(const std::string& statusId, int timeoutMs);
 
+    // The screen's pixels in rect once drawing has reached it: Wine copies a
+    // window's drawing to the screen when its thread next waits for
+    // messages, so the pixels are read until two readings a wait apart agree.
+    std::vector<COLORREF> SettledPixels(const RECT& rect);
+
     // The exit code of the quit message the frame posted, -1 before.
     int QuitCode() const { return quitCode; }
 
