@@ -66,6 +66,9 @@ fresh_prefix() {
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
   /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f >/dev/null 2>&1
+  # The caption buttons are drawn with Marlett, which Wine finds only in the
+  # prefix's own font folder.
+  cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Addresses the program opens go to a script that records them (when
   # LARKSPUR_BROWSER_LOG names a file), never to a real browser or mailer.
   local recorder="$root/tests/tools/record-browser.sh"
