@@ -26,7 +26,6 @@ public:
 
     HINSTANCE GetModuleInstance() const { return moduleInstance; }
     HINSTANCE GetResourceInstance() const { return resourceInstance; }
-    DWORD GetMainThreadId() const { return mainThreadId; }
 
     // The calling thread's loop; one per thread.
     bool AddMessageLoop(CMessageLoop* loop);

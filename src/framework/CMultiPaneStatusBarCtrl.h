@@ -19,7 +19,6 @@ public:
     HWND Create(HWND parent, UINT textId, DWORD style, UINT id);
 
     bool SetPanes(const int* paneIds, int count);
-    int GetPaneCount() const { return static_cast<int>(paneIds.size()); }
     bool SetPaneText(int paneId, const char* text);
     bool GetPaneText(int paneId, char* text, int size) const;
 

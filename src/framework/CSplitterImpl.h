@@ -26,17 +26,14 @@ public:
     HWND Create(HWND parent, DWORD style, UINT id = 0);
 
     void SetSplitterPanes(HWND top, HWND bottom, bool update = true);
-    HWND GetSplitterPane(int pane) const { return pane == 0 ? panes[0] : panes[1]; }
     // The pane that takes the focus when the splitter gets it (0 or 1).
     void SetDefaultActivePane(int pane) { activePane = pane == 0 ? 0 : 1; }
 
     void SetMinimumPaneSize(int size) { minimumPaneSize = size; }
-    int GetMinimumPaneSize() const { return minimumPaneSize; }
 
     // Sets the bar position by the rules above; true when it changed.
     bool SetSplitterPos(int position, bool update = true);
     int GetSplitterPos() const { return position; }
-    int GetProportion() const { return proportion; }
     int GetBarThickness() const { return barThickness; }
 
     void UpdateSplitterLayout();

@@ -31,8 +31,6 @@ public:
     {
         return SendMessage(SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders)) != FALSE;
     }
-    void SetSimple(bool simple) const { SendMessage(SB_SIMPLE, simple); }
-    bool IsSimple() const { return SendMessage(SB_ISSIMPLE) != FALSE; }
 };
 
 #endif

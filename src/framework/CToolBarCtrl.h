@@ -24,7 +24,6 @@ public:
     {
         return static_cast<int>(SendMessage(TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(text)));
     }
-    bool IsButtonChecked(UINT id) const { return SendMessage(TB_ISBUTTONCHECKED, id) != FALSE; }
     bool CheckButton(UINT id, bool checked) const { return SendMessage(TB_CHECKBUTTON, id, checked) != FALSE; }
     int AddString(const char* text) const
     {
@@ -40,8 +39,6 @@ public:
         return static_cast<DWORD>(SendMessage(TB_SETEXTENDEDSTYLE, 0, style));
     }
     DWORD GetButtonSize() const { return static_cast<DWORD>(SendMessage(TB_GETBUTTONSIZE)); }
-    HWND GetToolTips() const { return reinterpret_cast<HWND>(SendMessage(TB_GETTOOLTIPS)); }
-    void AutoSize() const { SendMessage(TB_AUTOSIZE); }
 };
 
 #endif

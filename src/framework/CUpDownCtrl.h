@@ -11,10 +11,6 @@ public:
     CUpDownCtrl(HWND window = nullptr) : CWindow(window) {}
 
     void SetRange(int lower, int upper) const { SendMessage(UDM_SETRANGE32, lower, upper); }
-    void GetRange(int* lower, int* upper) const
-    {
-        SendMessage(UDM_GETRANGE32, reinterpret_cast<WPARAM>(lower), reinterpret_cast<LPARAM>(upper));
-    }
 };
 
 #endif

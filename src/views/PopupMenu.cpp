@@ -2,6 +2,9 @@
 
 #include "CAppModule.h"
 
+namespace {
+
+// The point a WM_CONTEXTMENU message names, in screen coordinates.
 POINT ContextMenuPoint(HWND owner, LPARAM messagePoint)
 {
     POINT point = {static_cast<short>(LOWORD(messagePoint)), static_cast<short>(HIWORD(messagePoint))};
@@ -11,6 +14,8 @@ POINT ContextMenuPoint(HWND owner, LPARAM messagePoint)
     }
     return point;
 }
+
+} // namespace
 
 void ShowPopupMenu(HWND owner, UINT menuId, LPARAM messagePoint, bool show, const MenuGreying* rules,
                    int ruleCount)

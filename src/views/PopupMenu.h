@@ -18,7 +18,4 @@ struct MenuGreying {
 void ShowPopupMenu(HWND owner, UINT menuId, LPARAM messagePoint, bool show, const MenuGreying* rules,
                    int ruleCount);
 
-// The point a WM_CONTEXTMENU message names, in screen coordinates.
-POINT ContextMenuPoint(HWND owner, LPARAM messagePoint);
-
 #endif
