@@ -45,6 +45,8 @@ int RunMainWindow(LPSTR, int showCommand)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
     ::CoInitialize(nullptr);
+    // A call into the window manager that needs no window: this thread is set
+    // up for windows before any library below creates its own.
     ::DefWindowProcA(nullptr, 0, 0, 0);
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     ::InitCommonControlsEx(&controls);

@@ -1,6 +1,6 @@
 #include "MainFrame.h"
 
-#include "CToolBarCtrl.h"
+#include "FrameBars.h"
 #include "IconCache.h"
 #include "ResourceIds.h"
 #include "ServiceSession.h"
@@ -20,8 +20,6 @@ const UINT timelineListId = 0xE900;
 const int detailMinimum = 80;
 const int composeMinimum = 48;
 const int innerBarStart = 500;
-
-const char receivingText[] = "タイムライン受信中 ...";
 
 const DWORD barStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 
@@ -57,11 +55,13 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
         OnCommand<MainFrame>(cutCommand, &MainFrame::OnEditCommand),
         OnCommand<MainFrame>(copyCommand, &MainFrame::OnEditCommand),
         OnCommand<MainFrame>(pasteCommand, &MainFrame::OnEditCommand),
+        OnCommand<MainFrame>(undoCommand, &MainFrame::OnEditCommand),
         OnCommand<MainFrame>(sendCommand, &MainFrame::OnSend),
         OnCommand<MainFrame>(reloadKeyCommand, &MainFrame::OnIgnoredKey),
         OnCommand<MainFrame>(focusDetailCommand, &MainFrame::OnFocusDetail),
         OnCommand<MainFrame>(focusComposeCommand, &MainFrame::OnFocusCompose),
         OnCommand<MainFrame>(focusComposeHomeCommand, &MainFrame::OnFocusCompose),
+        OnMessage<MainFrame>(WM_ACTIVATE, &MainFrame::OnActivate),
     };
     if (DispatchMessageMap(*this, messageMap, message, wParam, lParam, result))
         return true;
@@ -100,11 +100,8 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
     ServiceSession::Text password;
     serviceSession.GetUser(user);
     serviceSession.GetPassword(password);
-    if (user[0] == 0 || password[0] == 0) {
-        SettingsDialog dialog(iniPath);
-        if (dialog.DoModal(::GetActiveWindow()) == 1)
-            ReadSettings();
-    }
+    if ((user[0] == 0 || password[0] == 0) && ShowSettingsDialog())
+        ApplySettings();
 
     CreateBars();
     CreatePanes();
@@ -135,23 +132,8 @@ void MainFrame::CreateBars()
     CreateSimpleReBarCtrl(barStyle | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER);
     AddSimpleReBarBand(toolBar, true);
 
-    // Only the two buttons given a show-text style show their text.
-    const CToolBarCtrl buttons(toolBar);
-    buttons.SetExtendedStyle(TBSTYLE_EX_MIXEDBUTTONS);
-    for (UINT command : {settingsCommand, autoReloadCommand}) {
-        char text[64] = "";
-        if (!LoadShortName(appModule.GetResourceInstance(), command, text, sizeof text - 1))
-            ::LoadStringA(appModule.GetResourceInstance(), command, text, sizeof text - 1);
-        text[std::strlen(text) + 1] = 0; // the string list ends with two NULs
-        const int index = buttons.CommandToIndex(command);
-        TBBUTTON button;
-        if (index < 0 || !buttons.GetButton(index, &button))
-            continue;
-        button.iString = buttons.AddString(text);
-        button.fsStyle |= BTNS_SHOWTEXT | BTNS_AUTOSIZE;
-        buttons.DeleteButton(index);
-        buttons.InsertButton(index, button);
-    }
+    const UINT textButtons[] = {settingsCommand, autoReloadCommand};
+    ShowButtonTexts(appModule.GetResourceInstance(), toolBar, textButtons, 2);
     FitToolBarBand(topBar, toolBar);
 
     UISetCheck(autoReloadCommand, true);
@@ -159,7 +141,7 @@ void MainFrame::CreateBars()
     statusBar = statusBarCtrl.Create(handle, readyString, barStyle | SBARS_SIZEGRIP, statusBarId);
     const int panes[] = {CMultiPaneStatusBarCtrl::defaultPaneId, countPaneString};
     statusBarCtrl.SetPanes(panes, 2);
-    statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, "Ready");
+    statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, readyText);
     statusBarCtrl.SetPaneText(countPaneString, "");
 }
 
@@ -189,15 +171,33 @@ void MainFrame::CreatePanes()
 void MainFrame::ReadSettings()
 {
     // A missing settings file (or none at all) gives the defaults.
-    char user[256] = "";
-    char password[256] = "";
-    char interval[256] = "30";
-    ReadSetting(iniPath, accountSection, userKey, "", user, sizeof user);
-    ReadSetting(iniPath, accountSection, passwordKey, "", password, sizeof password);
-    ReadSetting(iniPath, reloadSection, reloadIntervalKey, defaultReloadInterval, interval, sizeof interval);
-    serviceSession.SetUser(user);
-    serviceSession.SetPassword(password);
-    reloadInterval = ReloadIntervalFrom(interval);
+    ReadSettingValues(iniPath, settings);
+    settingsUnsaved = false;
+    ApplySettings();
+}
+
+void MainFrame::ApplySettings()
+{
+    serviceSession.SetUser(settings.user);
+    serviceSession.SetPassword(settings.password);
+    reloadInterval = ReloadIntervalFrom(settings.interval);
+}
+
+bool MainFrame::ShowSettingsDialog()
+{
+    SettingsDialog dialog(iniPath, settingsUnsaved ? &settings : nullptr);
+    ++dialogsOpen;
+    const bool saved = dialog.DoModal(::GetActiveWindow()) == 1;
+    --dialogsOpen;
+    if (!saved)
+        return false;
+    settings = dialog.Values();
+    settingsUnsaved = !dialog.Stored();
+    // Saved values answer a sign-in that failed while the dialog was open:
+    // the next fetch tries them instead of the failure being reported.
+    if (serviceSession.loginState.load() == LoginFailed)
+        serviceSession.loginState = LoginReady;
+    return true;
 }
 
 void MainFrame::SetStatusText(const char* text)
@@ -226,8 +226,7 @@ LRESULT MainFrame::OnAutoReload(UINT, WPARAM, LPARAM, bool&)
 
 LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
 {
-    SettingsDialog dialog(iniPath);
-    if (dialog.DoModal(::GetActiveWindow()) != 1)
+    if (!ShowSettingsDialog())
         return 0;
     // Saved values apply at once: the interval at the next reload decision,
     // a new account at the next fetch, which signs in anew.
@@ -235,7 +234,7 @@ LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
     ServiceSession::Text oldPassword;
     serviceSession.GetUser(oldUser);
     serviceSession.GetPassword(oldPassword);
-    ReadSettings();
+    ApplySettings();
     ServiceSession::Text user;
     ServiceSession::Text password;
     serviceSession.GetUser(user);
@@ -245,12 +244,21 @@ LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
     return 0;
 }
 
+// Each acts on the edit control that has the focus: the detail pane, read
+// only, takes copy alone; the compose box takes every one, and takes them
+// too when the focus is anywhere else (the list).
 LRESULT MainFrame::OnEditCommand(UINT, WPARAM wParam, LPARAM, bool&)
 {
-    static const UINT editMessages[][2] = {{cutCommand, WM_CUT}, {copyCommand, WM_COPY}, {pasteCommand, WM_PASTE}};
+    static const UINT editMessages[][2] = {
+        {cutCommand, WM_CUT}, {copyCommand, WM_COPY}, {pasteCommand, WM_PASTE}, {undoCommand, EM_UNDO}};
+    const UINT command = LOWORD(wParam);
+    const bool inDetail = ::GetFocus() == detailView.Edit().handle;
+    if (inDetail && command != copyCommand)
+        return 0;
+    const CRichEditCtrl& target = inDetail ? detailView.Edit() : composeView.Edit();
     for (const auto& entry : editMessages) {
-        if (LOWORD(wParam) == entry[0])
-            composeView.Edit().SendMessage(entry[1]);
+        if (command == entry[0])
+            target.SendMessage(entry[1]);
     }
     return 0;
 }
@@ -275,5 +283,24 @@ LRESULT MainFrame::OnFocusDetail(UINT, WPARAM, LPARAM, bool&)
 LRESULT MainFrame::OnFocusCompose(UINT, WPARAM, LPARAM, bool&)
 {
     ::SetFocus(composeView);
+    return 0;
+}
+
+// Left to the system, activation puts the focus on the frame, which hands it
+// to the list: the control that had it gets it back instead.
+LRESULT MainFrame::OnActivate(UINT, WPARAM wParam, LPARAM, bool& handled)
+{
+    const HWND focus = ::GetFocus();
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        if (focus != nullptr && ::IsChild(handle, focus))
+            focusBeforeDeactivation = focus;
+        handled = false;
+        return 0;
+    }
+    if (HIWORD(wParam) != 0 || focusBeforeDeactivation == nullptr || !::IsChild(handle, focusBeforeDeactivation)) {
+        handled = false;
+        return 0;
+    }
+    ::SetFocus(focusBeforeDeactivation);
     return 0;
 }

@@ -29,6 +29,12 @@ class MainFrame : public CFrameWindowImpl<MainFrame>,
 public:
     static const UINT_PTR reloadTimerId = 2010;
 
+    // The texts pane 0 shows.
+    static constexpr char readyText[] = "Ready";
+    static constexpr char receivingText[] = "タイムライン受信中 ...";
+    static constexpr char postFailedText[] = "投稿できませんでした";
+    static constexpr char loginErrorText[] = "ログインエラー";
+
     MainFrame();
     ~MainFrame();
 
@@ -72,17 +78,25 @@ private:
     LRESULT OnIgnoredKey(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFocusDetail(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFocusCompose(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnActivate(UINT, WPARAM, LPARAM, bool&);
 
     void CreateBars();
     void CreatePanes();
-    // USER and PASS into the session, RELOAD_TIMELINE into reloadInterval.
+    // The settings file's values into settings, then applied.
     void ReadSettings();
+    // USER and PASS of settings into the session, RELOAD_TIMELINE into
+    // reloadInterval.
+    void ApplySettings();
+    // Shows the settings dialog, owned by the active window; true when the
+    // user saved, and settings then holds what the user entered, whether or
+    // not it reached the file.
+    bool ShowSettingsDialog();
     void SetStatusText(const char* text);
 
     void ReportFailedLogin();
     void RefreshList();
-    // A failed post's text back into the compose box, and the pane-0 notice
-    // that stays until a post or a fetch succeeds.
+    // The failed posts' texts back into the compose box, oldest first, and
+    // the pane-0 notice (MainFrameTick.cpp).
     void TakeBackFailedPost();
     void SetReadyText();
     // Repaints the rows and the detail picture once new pictures arrived:
@@ -90,8 +104,19 @@ private:
     void ShowArrivedPictures();
 
     HWND toolBar = nullptr;
-    bool postFailureShown = false;
-    unsigned timelinesSeen = 0;
+    // The values this run uses; unsaved when the last save could not write
+    // them, so the dialog shows them rather than the file's.
+    SettingValues settings = {};
+    bool settingsUnsaved = false;
+    // Dialogs and boxes of the frame open now: the tick holds the sign-in
+    // report while one is.
+    int dialogsOpen = 0;
+    // The pane-0 notice of a failed post shows until the user sends again.
+    bool postNoticeShown = false;
+    unsigned postsSentSeen = 0;
+    unsigned postsFailedSeen = 0;
+    // The control that had the focus when the window was deactivated.
+    HWND focusBeforeDeactivation = nullptr;
     unsigned picturesSeen = 0;
 };
 

@@ -19,13 +19,16 @@ void MainFrame::OnReloadTick()
     ShowArrivedPictures();
     const bool autoReload = UIGetCheck(autoReloadCommand);
     if (serviceSession.loginState.load() == LoginFailed) {
-        if (autoReload)
+        // A modal loop still delivers the tick: never a box and a second
+        // settings dialog over a dialog of ours. The first tick after it
+        // closes reports the failure, if it still stands.
+        if (autoReload && dialogsOpen == 0)
             ReportFailedLogin();
         return;
     }
     if (tickCount > reloadInterval) {
         if (serviceSession.fetchBusy.load() == 0 && autoReload) {
-            SetStatusText("タイムライン受信中 ...");
+            SetStatusText(receivingText);
             StartTimelineFetch();
             // Time for the new worker to raise fetchBusy.
             ::Sleep(20);
@@ -39,24 +42,31 @@ void MainFrame::OnReloadTick()
     ++tickCount;
 }
 
-// Nothing the user wrote is lost: the text of a post that failed comes back
-// into an empty box, and pane 0 says so instead of "Ready" until a post or a
-// fetch succeeds. No box, no retry: the user decides.
+// Nothing the user wrote is lost: the texts of failed posts come back one a
+// tick, oldest first, whenever the box is empty, never over what the user
+// typed since. Pane 0 says so instead of "Ready" while texts wait and until
+// the user sends again; a post or a fetch that succeeds does not end it.
+// No box, no retry: the user decides.
 void MainFrame::TakeBackFailedPost()
 {
-    const unsigned fetched = serviceSession.timelinesFetched.load();
-    if (fetched != timelinesSeen) {
-        timelinesSeen = fetched;
-        postFailureShown = false;
+    const unsigned sent = PostsStarted();
+    if (sent != postsSentSeen) {
+        postsSentSeen = sent;
+        postNoticeShown = false;
     }
-    const PostOutcome outcome = TakePostOutcome();
-    if (outcome.result == PostFailed) {
-        composeView.GiveBack(outcome.text);
-        postFailureShown = true;
-        SetStatusText("投稿できませんでした");
-    } else if (outcome.result != PostNone) {
-        postFailureShown = false;
+    const unsigned failed = PostsFailed();
+    bool notice = failed != postsFailedSeen;
+    postsFailedSeen = failed;
+    char text[statusBufferSize];
+    if (composeView.IsEmpty() && TakeFailedPost(text)) {
+        composeView.GiveBack(text);
+        notice = true;
     }
+    if (!notice)
+        return;
+    postNoticeShown = true;
+    if (serviceSession.loginState.load() != LoginFailed)
+        SetStatusText(postFailedText);
 }
 
 void MainFrame::ShowArrivedPictures()
@@ -71,20 +81,20 @@ void MainFrame::ShowArrivedPictures()
 
 void MainFrame::SetReadyText()
 {
-    SetStatusText(postFailureShown ? "投稿できませんでした" : "Ready");
+    SetStatusText(postNoticeShown ? postFailedText : readyText);
 }
 
-// Reported once: automatic reloading goes off before the box, so the ticks
+// Reported once: automatic reloading goes off before the box, and the ticks
 // that arrive while the box or the dialog is open stop at the check above.
 void MainFrame::ReportFailedLogin()
 {
     UISetCheck(autoReloadCommand, false);
-    ::MessageBoxA(handle, "Twitterアカウントにログインできませんでした。", "ログインエラー", MB_OK | MB_ICONINFORMATION);
-    SetStatusText("ログインエラー");
-    SettingsDialog dialog(iniPath);
-    if (dialog.DoModal(::GetActiveWindow()) == 1) {
-        ReadSettings();
-        serviceSession.loginState = LoginReady;
+    ++dialogsOpen;
+    ::MessageBoxA(handle, "Twitterアカウントにログインできませんでした。", loginErrorText, MB_OK | MB_ICONINFORMATION);
+    --dialogsOpen;
+    SetStatusText(loginErrorText);
+    if (ShowSettingsDialog()) {
+        ApplySettings();
         UISetCheck(autoReloadCommand, true);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
 
 const char accountSection[] = "ACCOUNT";
 const char userKey[] = "USER";
@@ -18,7 +19,6 @@ namespace {
 
 const int minimumInterval = 10;
 const int maximumInterval = 180;
-const int settingReadSize = 255;
 
 } // namespace
 
@@ -68,7 +68,9 @@ bool ReadSetting(const char* iniPath, const char* section, const char* key, cons
 {
     if (iniPath == nullptr || iniPath[0] == 0 || destSize <= 0)
         return false;
-    char value[settingReadSize];
+    // Room for the pair of quotes too: the system fills the buffer before it
+    // takes them off.
+    char value[settingSize + 2];
     ::GetPrivateProfileStringA(section, key, defaultText, value, sizeof value, iniPath);
     ::lstrcpynA(dest, value, destSize);
     return true;
@@ -78,8 +80,30 @@ bool WriteSetting(const char* iniPath, const char* section, const char* key, con
 {
     if (iniPath == nullptr || iniPath[0] == 0)
         return false;
-    ::WritePrivateProfileStringA(section, key, value, iniPath);
-    return true;
+    // Reading takes the white space around a value off, then one pair of
+    // quotes around it: a value written inside one pair comes back whole,
+    // its own spaces and quotes included.
+    const std::string quoted = std::string("\"") + value + "\"";
+    return ::WritePrivateProfileStringA(section, key, quoted.c_str(), iniPath) != FALSE;
+}
+
+bool ReadSettingValues(const char* iniPath, SettingValues& values)
+{
+    values.user[0] = 0;
+    values.password[0] = 0;
+    ::lstrcpynA(values.interval, defaultReloadInterval, sizeof values.interval);
+    ReadSetting(iniPath, accountSection, userKey, "", values.user, sizeof values.user);
+    ReadSetting(iniPath, accountSection, passwordKey, "", values.password, sizeof values.password);
+    return ReadSetting(iniPath, reloadSection, reloadIntervalKey, defaultReloadInterval, values.interval,
+                       sizeof values.interval);
+}
+
+bool WriteSettingValues(const char* iniPath, const SettingValues& values)
+{
+    const bool interval = WriteSetting(iniPath, reloadSection, reloadIntervalKey, values.interval);
+    const bool user = WriteSetting(iniPath, accountSection, userKey, values.user);
+    const bool password = WriteSetting(iniPath, accountSection, passwordKey, values.password);
+    return interval && user && password;
 }
 
 int ParseDecimal(const char* text)

@@ -8,6 +8,10 @@
 
 const int iniPathSize = 260;
 
+// A value as the settings dialog's fields hold it: at most 255 characters
+// and the terminator.
+const int settingSize = 256;
+
 // Sections and keys.
 extern const char accountSection[];   // "ACCOUNT"
 extern const char userKey[];          // "USER"
@@ -25,13 +29,30 @@ bool IniPathFor(const char* modulePath, char (&iniPath)[iniPathSize]);
 // be had whole.
 void GetIniPath(char (&iniPath)[iniPathSize]);
 
-// Reads a value (at most 254 characters; defaultText when the key is absent)
-// into dest of destSize bytes. False, dest unchanged, with an empty path.
+// Reads a value (at most settingSize - 1 bytes; defaultText when the key is
+// absent) into dest of destSize bytes. False, dest unchanged, with an empty
+// path.
 bool ReadSetting(const char* iniPath, const char* section, const char* key, const char* defaultText, char* dest,
                  int destSize);
 
-// Writes a value as given. False with an empty path.
+// Writes a value so that reading gives back exactly these bytes. False with
+// an empty path or when the file could not be written.
 bool WriteSetting(const char* iniPath, const char* section, const char* key, const char* value);
+
+// The three settings as texts: user name, password and reload interval.
+struct SettingValues {
+    char user[settingSize];
+    char password[settingSize];
+    char interval[settingSize];
+};
+
+// Reads the three from the file: the defaults for what is absent, and with
+// an empty path (false then) the defaults for all.
+bool ReadSettingValues(const char* iniPath, SettingValues& values);
+
+// Writes the interval, the user and the password, in this order, all of
+// them even when one fails. True only when every write reached the file.
+bool WriteSettingValues(const char* iniPath, const SettingValues& values);
 
 // The decimal value of text: leading white space and a sign allowed, stops at
 // the first non-digit, 0 without digits. Saturates instead of wrapping, so a

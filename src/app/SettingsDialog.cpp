@@ -2,9 +2,14 @@
 
 #include "ResourceIds.h"
 
-SettingsDialog::SettingsDialog(const char* path) : CDialogImpl<SettingsDialog>(settingsDialogResource)
+#include <string>
+
+SettingsDialog::SettingsDialog(const char* path, const SettingValues* shown)
+    : CDialogImpl<SettingsDialog>(settingsDialogResource), values(), valuesGiven(shown != nullptr)
 {
     ::lstrcpynA(iniPath, path != nullptr ? path : "", sizeof iniPath);
+    if (shown != nullptr)
+        values = *shown;
 }
 
 bool SettingsDialog::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -25,32 +30,30 @@ LRESULT SettingsDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     passwordEdit = GetDlgItem(passwordEditControl);
     intervalEdit = GetDlgItem(intervalEditControl);
 
-    char user[256] = "";
-    char password[256] = "";
-    char interval[256] = "";
-    ReadSetting(iniPath, accountSection, userKey, "", user, sizeof user);
-    ReadSetting(iniPath, accountSection, passwordKey, "", password, sizeof password);
-    ReadSetting(iniPath, reloadSection, reloadIntervalKey, defaultReloadInterval, interval, sizeof interval);
+    if (!valuesGiven)
+        ReadSettingValues(iniPath, values);
 
     intervalSpin.SetRange(10, 180);
-    userEdit.SetWindowText(user);
-    passwordEdit.SetWindowText(password);
-    intervalEdit.SetWindowText(IsReloadIntervalInRange(interval) ? interval : defaultReloadInterval);
+    userEdit.SetWindowText(values.user);
+    passwordEdit.SetWindowText(values.password);
+    intervalEdit.SetWindowText(IsReloadIntervalInRange(values.interval) ? values.interval : defaultReloadInterval);
     // The system sets the default focus.
     return TRUE;
 }
 
 LRESULT SettingsDialog::OnSave(UINT, WPARAM, LPARAM, bool&)
 {
-    char user[256] = "";
-    char password[256] = "";
-    char interval[256] = "";
-    userEdit.GetWindowText(user, sizeof user);
-    passwordEdit.GetWindowText(password, sizeof password);
-    intervalEdit.GetWindowText(interval, sizeof interval);
-    WriteSetting(iniPath, reloadSection, reloadIntervalKey, interval);
-    WriteSetting(iniPath, accountSection, userKey, user);
-    WriteSetting(iniPath, accountSection, passwordKey, password);
+    userEdit.GetWindowText(values.user, sizeof values.user);
+    passwordEdit.GetWindowText(values.password, sizeof values.password);
+    intervalEdit.GetWindowText(values.interval, sizeof values.interval);
+    stored = WriteSettingValues(iniPath, values);
+    // Without a settings path there is no file to tell of; the values
+    // serve this run all the same.
+    if (!stored && iniPath[0] != 0) {
+        const std::string message = std::string("設定を次のファイルに保存できませんでした。\r\n\r\n") + iniPath
+                                    + "\r\n\r\n入力した設定はプログラムを終了するまで使われます。";
+        ::MessageBoxA(handle, message.c_str(), "設定の保存エラー", MB_OK | MB_ICONWARNING);
+    }
     EndDialog(IDOK);
     return 0;
 }

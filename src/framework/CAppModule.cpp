@@ -10,7 +10,6 @@ bool CAppModule::Init(HINSTANCE instance)
     resourceInstance = instance;
     InitializeCriticalSection(&moduleLock);
     InitializeCriticalSection(&windowCreationLock);
-    InitializeCriticalSection(&objectLock);
     mainThreadId = ::GetCurrentThreadId();
     loops = new (std::nothrow) std::map<DWORD, CMessageLoop*>;
     initialised = true;
@@ -23,18 +22,11 @@ void CAppModule::Term()
         return;
     delete loops;
     loops = nullptr;
-    while (termFunctions != nullptr) {
-        TermEntry* entry = termFunctions;
-        termFunctions = entry->next;
-        entry->function(entry->parameter);
-        delete entry;
-    }
     while (createData != nullptr) {
         CreateData* entry = createData;
         createData = entry->next;
         delete entry;
     }
-    DeleteCriticalSection(&objectLock);
     DeleteCriticalSection(&windowCreationLock);
     DeleteCriticalSection(&moduleLock);
     initialised = false;
@@ -105,16 +97,4 @@ void* CAppModule::ExtractCreateWndData()
     }
     LeaveCriticalSection(&windowCreationLock);
     return object;
-}
-
-bool CAppModule::AddTermFunc(TermFunc function, void* parameter)
-{
-    TermEntry* entry = new (std::nothrow) TermEntry{function, parameter, nullptr};
-    if (entry == nullptr)
-        return false;
-    EnterCriticalSection(&objectLock);
-    entry->next = termFunctions;
-    termFunctions = entry;
-    LeaveCriticalSection(&objectLock);
-    return true;
 }

@@ -17,11 +17,10 @@ public:
     CAppModule(const CAppModule&) = delete;
     CAppModule& operator=(const CAppModule&) = delete;
 
-    // Records the instance, makes the three critical sections and the empty
+    // Records the instance, makes the two critical sections and the empty
     // loop registry, and remembers the calling thread as the main thread.
     bool Init(HINSTANCE instance);
-    // Frees the registry, runs the termination callbacks (last added first)
-    // and deletes the critical sections.
+    // Frees the registry and deletes the critical sections.
     void Term();
 
     HINSTANCE GetModuleInstance() const { return moduleInstance; }
@@ -38,19 +37,11 @@ public:
     void AddCreateWndData(void* object);
     void* ExtractCreateWndData();
 
-    typedef void (*TermFunc)(void* parameter);
-    bool AddTermFunc(TermFunc function, void* parameter);
-
 private:
     struct CreateData {
         void* object;
         DWORD threadId;
         CreateData* next;
-    };
-    struct TermEntry {
-        TermFunc function;
-        void* parameter;
-        TermEntry* next;
     };
 
     HINSTANCE moduleInstance = nullptr;
@@ -59,10 +50,8 @@ private:
     bool initialised = false;
     mutable CRITICAL_SECTION moduleLock;
     CRITICAL_SECTION windowCreationLock;
-    CRITICAL_SECTION objectLock;
     std::map<DWORD, CMessageLoop*>* loops = nullptr;
     CreateData* createData = nullptr;
-    TermEntry* termFunctions = nullptr;
 };
 
 extern CAppModule appModule;

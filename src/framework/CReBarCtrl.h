@@ -23,10 +23,6 @@ public:
     {
         return SendMessage(RB_INSERTBANDA, band, reinterpret_cast<LPARAM>(&info)) != FALSE;
     }
-    bool GetRect(int band, RECT* rect) const
-    {
-        return SendMessage(RB_GETRECT, band, reinterpret_cast<LPARAM>(rect)) != FALSE;
-    }
 };
 
 #endif

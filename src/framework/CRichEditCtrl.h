@@ -30,10 +30,6 @@ public:
     {
         return SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format)) != FALSE;
     }
-    DWORD GetSelectionCharFormat(CHARFORMAT2A& format) const
-    {
-        return static_cast<DWORD>(SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format)));
-    }
     COLORREF SetBackgroundColor(COLORREF colour) const
     {
         return static_cast<COLORREF>(SendMessage(EM_SETBKGNDCOLOR, 0, colour));

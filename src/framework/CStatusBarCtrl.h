@@ -14,10 +14,6 @@ public:
     {
         return SendMessage(SB_SETPARTS, count, reinterpret_cast<LPARAM>(rightEdges)) != FALSE;
     }
-    int GetParts(int count, int* rightEdges) const
-    {
-        return static_cast<int>(SendMessage(SB_GETPARTS, count, reinterpret_cast<LPARAM>(rightEdges)));
-    }
     bool SetText(int part, const char* text) const
     {
         return SendMessage(SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text)) != FALSE;

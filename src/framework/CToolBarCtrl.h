@@ -24,7 +24,6 @@ public:
     {
         return static_cast<int>(SendMessage(TB_GETBUTTONTEXTA, id, reinterpret_cast<LPARAM>(text)));
     }
-    bool CheckButton(UINT id, bool checked) const { return SendMessage(TB_CHECKBUTTON, id, checked) != FALSE; }
     int AddString(const char* text) const
     {
         return static_cast<int>(SendMessage(TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text)));

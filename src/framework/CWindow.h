@@ -23,8 +23,6 @@ public:
 
     HWND GetParent() const { return ::GetParent(handle); }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(handle, id); }
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(handle); }
-    LONG_PTR GetWindowLongPtr(int index) const { return ::GetWindowLongPtrA(handle, index); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(handle, GWL_STYLE)); }
 
     bool GetClientRect(RECT* rect) const { return ::GetClientRect(handle, rect) != FALSE; }
@@ -48,7 +46,6 @@ public:
     bool SetWindowText(const char* text) const { return ::SetWindowTextA(handle, text) != FALSE; }
     int GetWindowText(char* text, int size) const { return ::GetWindowTextA(handle, text, size); }
     int GetWindowTextLength() const { return ::GetWindowTextLengthA(handle); }
-    bool SetDlgItemText(int id, const char* text) const { return ::SetDlgItemTextA(handle, id, text) != FALSE; }
 
     HWND SetFocus() const { return ::SetFocus(handle); }
     bool Invalidate(bool erase = true) const { return ::InvalidateRect(handle, nullptr, erase) != FALSE; }

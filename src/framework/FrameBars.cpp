@@ -159,6 +159,26 @@ HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId,
     return created;
 }
 
+void ShowButtonTexts(HINSTANCE instance, HWND toolBar, const UINT* commands, int count)
+{
+    const CToolBarCtrl buttons(toolBar);
+    buttons.SetExtendedStyle(TBSTYLE_EX_MIXEDBUTTONS);
+    for (int i = 0; i < count; ++i) {
+        char text[64] = "";
+        if (!LoadShortName(instance, commands[i], text, sizeof text - 1))
+            ::LoadStringA(instance, commands[i], text, sizeof text - 1);
+        text[std::strlen(text) + 1] = 0; // the string list ends with two NULs
+        const int index = buttons.CommandToIndex(commands[i]);
+        TBBUTTON button;
+        if (index < 0 || !buttons.GetButton(index, &button))
+            continue;
+        button.iString = buttons.AddString(text);
+        button.fsStyle |= BTNS_SHOWTEXT | BTNS_AUTOSIZE;
+        buttons.DeleteButton(index);
+        buttons.InsertButton(index, button);
+    }
+}
+
 HWND CreateReBar(HINSTANCE instance, HWND parent, DWORD style, UINT id)
 {
     const HWND created = ::CreateWindowExA(0, REBARCLASSNAMEA, nullptr, style, 0, 0, 100, 100, parent,

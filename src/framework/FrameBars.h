@@ -22,6 +22,11 @@ bool LoadShortName(HINSTANCE instance, UINT id, char* text, int size);
 // buttons and separators in resource order, images taken in button order.
 HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id);
 
+// Gives the buttons of these commands their short name (or, without one,
+// their whole string) as text shown beside the picture; the other buttons
+// keep showing their picture alone.
+void ShowButtonTexts(HINSTANCE instance, HWND toolBar, const UINT* commands, int count);
+
 // A rebar of the given style; and a band holding child (a toolbar) on a new
 // row, with a child edge and a chevron for buttons the band cannot show.
 HWND CreateReBar(HINSTANCE instance, HWND parent, DWORD style, UINT id);

@@ -8,10 +8,12 @@
 #include "TimelineModel.h"
 #include "WebAddress.h"
 
+#include "CodePage.h"
 #include "CriticalSection.h"
 
 #include <process.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,27 +23,62 @@ namespace {
 const char refusalMarker[] = "403 Forbidden: The server understood";
 const char duplicateMarker[] = "同じことをすでにツイートしています。";
 
-// The newest outcome, kept whole under the lock.
-CCriticalSection outcomeLock;
-PostOutcome newestOutcome = {PostNone, ""};
+// The failed texts in the order they failed, a ring under the lock.
+CCriticalSection failedLock;
+char failedTexts[failedPostCapacity][statusBufferSize];
+int failedFirst = 0;
+int failedCount = 0;
+std::atomic<unsigned> postsFailed{0};
+std::atomic<unsigned> postsStarted{0};
 
-void RecordOutcome(PostResult result, const char* text)
+// Copies at most size - 1 bytes of text, cut between two characters.
+void CopyWhole(char* out, int size, const char* text)
 {
-    CLock guard(outcomeLock);
-    newestOutcome.result = result;
-    std::strncpy(newestOutcome.text, result == PostFailed ? text : "", sizeof newestOutcome.text - 1);
-    newestOutcome.text[sizeof newestOutcome.text - 1] = 0;
+    const int length = static_cast<int>(std::strlen(text));
+    int end = 0;
+    while (end < length) {
+        const int next = end + CharacterSize(text, length, end);
+        if (next > size - 1)
+            break;
+        end = next;
+    }
+    std::memcpy(out, text, static_cast<size_t>(end));
+    out[end] = 0;
+}
+
+void RecordFailure(const char* text)
+{
+    {
+        CLock guard(failedLock);
+        if (failedCount < failedPostCapacity) {
+            CopyWhole(failedTexts[(failedFirst + failedCount) % failedPostCapacity], statusBufferSize, text);
+            ++failedCount;
+        }
+    }
+    ++postsFailed;
 }
 
 } // namespace
 
-PostOutcome TakePostOutcome()
+bool TakeFailedPost(char (&text)[statusBufferSize])
 {
-    CLock guard(outcomeLock);
-    const PostOutcome taken = newestOutcome;
-    newestOutcome.result = PostNone;
-    newestOutcome.text[0] = 0;
-    return taken;
+    CLock guard(failedLock);
+    if (failedCount == 0)
+        return false;
+    std::memcpy(text, failedTexts[failedFirst], sizeof text);
+    failedFirst = (failedFirst + 1) % failedPostCapacity;
+    --failedCount;
+    return true;
+}
+
+unsigned PostsFailed()
+{
+    return postsFailed.load();
+}
+
+unsigned PostsStarted()
+{
+    return postsStarted.load();
 }
 
 void PostStatus(const char* text)
@@ -65,14 +102,13 @@ void PostStatus(const char* text)
     ConvertPageFromUtf8(answer);
     if (answer.Find(refusalMarker) >= 0) {
         serviceSession.SetToken("");
-        RecordOutcome(PostFailed, text);
+        RecordFailure(text);
         return;
     }
-    if (answer.Find(duplicateMarker) >= 0) {
-        RecordOutcome(PostDuplicate, text);
+    if (answer.Find(duplicateMarker) >= 0)
         return;
-    }
-    RecordOutcome(status == 200 && !answer.IsEmpty() ? PostPosted : PostFailed, text);
+    if (status != 200 || answer.IsEmpty())
+        RecordFailure(text);
     if (serviceSession.fetchBusy.load() == 0)
         ScrapeTimelinePage(answer);
 }
@@ -88,10 +124,11 @@ bool StartStatusPost(const char* text)
     char* copy = static_cast<char*>(std::calloc(statusBufferSize, 1));
     if (copy == nullptr)
         return false;
-    std::strncpy(copy, text, statusBufferSize - 1);
+    CopyWhole(copy, statusBufferSize, text);
     if (_beginthread(PostStatusThread, 0, copy) == static_cast<uintptr_t>(-1L)) {
         std::free(copy);
         return false;
     }
+    ++postsStarted;
     return true;
 }

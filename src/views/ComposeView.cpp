@@ -8,6 +8,7 @@
 #include "ViewFormat.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -57,6 +58,8 @@ BOOL ComposeView::PreTranslateMessage(MSG* message)
         return FALSE;
     if (accelerators != nullptr && ::TranslateAcceleratorA(handle, accelerators, message))
         return TRUE;
+    // The loop hands every message of the thread to this filter; the dialog
+    // call takes only those for this pane and its controls.
     return ::IsDialogMessageA(handle, message);
 }
 
@@ -165,23 +168,24 @@ void ComposeView::UpdateCounter()
     edit.SetBackgroundColor(IsDirectMessageText(text) ? directMessageColour : white);
 }
 
-bool ComposeView::GiveBack(const char* text)
+void ComposeView::GiveBack(const char* text)
 {
-    if (edit.GetWindowTextLength() > 0)
-        return false;
     edit.SetWindowText(text);
     GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
     const LONG end = static_cast<LONG>(edit.SendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length)));
     edit.SetSel(end, end);
     UpdateCounter();
-    return true;
 }
 
 void ComposeView::SendStatus()
 {
-    char text[statusBufferSize] = "";
-    edit.GetWindowText(text, sizeof text);
-    if (!StartStatusPost(text))
+    // Read whole, so the post is cut between characters rather than where
+    // the control's copy into a short buffer stops (a text put in from the
+    // menu may be longer than typing allows). The length may count
+    // characters: two bytes each at most.
+    std::vector<char> text(static_cast<size_t>(edit.GetWindowTextLength()) * 2 + 1, 0);
+    edit.GetWindowText(text.data(), static_cast<int>(text.size()));
+    if (!StartStatusPost(text.data()))
         return;
     ::Sleep(sendPause);
     edit.SetWindowText("");

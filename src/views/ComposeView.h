@@ -16,14 +16,16 @@ public:
 
     const CRichEditCtrl& Edit() const { return edit; }
 
-    // Hands the text to a new status-post thread, then empties the box after
+    // Hands the text (its first statusBufferSize - 1 bytes, cut between two
+    // characters) to a new status-post thread, then empties the box after
     // 200 ms. A thread that cannot start leaves the text in the box.
     void SendStatus();
 
-    // Puts the text of a post that failed back into the box, caret at the
-    // end, when the box is empty; leaves anything the user typed since alone.
-    // True when the text went back.
-    bool GiveBack(const char* text);
+    bool IsEmpty() const { return edit.GetWindowTextLength() == 0; }
+
+    // Puts the text of a post that failed into the box, caret at the end,
+    // counter updated. The caller gives back only into an empty box.
+    void GiveBack(const char* text);
 
     // Ctrl+S (table 205) for the pane, then dialog navigation inside it.
     BOOL PreTranslateMessage(MSG* message) override;

@@ -137,6 +137,8 @@ void DetailView::ShowEntry(const TimelineEntry& entry)
     std::strcat(text, "\r\n");
     edit.SetWindowText(text);
     MarkEntityLinks(text);
+    // Drops the selection the last link marking left, so no run shows
+    // selected; the caret stays on the first line, the text at its start.
     edit.SetSel(1, 1);
 
     std::memcpy(shownIconUrl, entry.iconUrl, sizeof shownIconUrl);

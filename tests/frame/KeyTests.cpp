@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -106,6 +107,7 @@ TEST_F(Keys, FrameKeysActWhereverTheFocusIs)
         std::vector<WORD> keys;
         Place from;
         Place to;
+        const char* composeText = "abcxyz"; // what the compose box holds after
     };
     const Case cases[] = {
         {"F5", {VK_F5}, list, list},
@@ -113,7 +115,8 @@ TEST_F(Keys, FrameKeysActWhereverTheFocusIs)
         {"F7", {VK_F7}, list, compose},
         {"Home", {VK_HOME}, list, compose},
         {"Ctrl+N", {VK_CONTROL, 'N'}, compose, compose},
-        {"Ctrl+Z", {VK_CONTROL, 'Z'}, compose, compose},
+        {"Ctrl+Z", {VK_CONTROL, 'Z'}, compose, compose, "abc"},
+        {"Ctrl+Z in the detail pane", {VK_CONTROL, 'Z'}, detail, detail},
     };
     MainFrame& frame = Frame();
     const HWND places[] = {frame.timelineView, DetailEdit(), ComposeEdit()};
@@ -137,15 +140,16 @@ TEST_F(Keys, FrameKeysActWhereverTheFocusIs)
         EXPECT_EQ(places[c.to], ::GetFocus());
         if (c.to != list) {
             // A pane the key moved to puts its caret at the start; a key
-            // that was swallowed left the caret after "abcxyz".
-            const DWORD caret = c.from == c.to ? 6 : 0;
+            // that was swallowed left the caret after "abcxyz", or where
+            // the detail pane had it; undo puts it after "abc".
+            const DWORD caret = c.from != c.to ? 0 : c.to == detail ? 4 : std::strlen(c.composeText);
             DWORD start = 1;
             DWORD end = 1;
             ::SendMessageA(places[c.to], EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
             EXPECT_EQ(caret, start);
             EXPECT_EQ(caret, end);
         }
-        EXPECT_EQ("abcxyz", TextOf(ComposeEdit()));
+        EXPECT_EQ(c.composeText, TextOf(ComposeEdit()));
         EXPECT_EQ(1, frame.timelineView.GetSelectedIndex());
         EXPECT_EQ(fetches, SiteControl::CountInLog("GET / "));
         EXPECT_EQ(pane, PaneText(frame, 0));
@@ -179,7 +183,32 @@ TEST_F(Keys, SendAndCopyGoToTheComposeBox)
     }
     Press({VK_CONTROL, 'C'});
     EXPECT_EQ(DetailEdit(), ::GetFocus());
+    EXPECT_EQ(TextOf(DetailEdit()), Clipboard());
+    EXPECT_NE(std::string::npos, Clipboard().find("detail text"));
+
+    // From the list, the compose box's selection as before.
+    ::SetFocus(frame.timelineView);
+    Press({VK_CONTROL, 'C'});
     EXPECT_EQ("copied from the compose box", Clipboard());
+}
+
+// Deactivated and activated again, the window gives the focus back to the
+// control that had it, not to the list.
+TEST_F(Keys, FocusSurvivesDeactivation)
+{
+    const HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                         nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    for (const HWND place : {ComposeEdit(), DetailEdit()}) {
+        ::SetFocus(place);
+        harness.PumpPending();
+        ::SetForegroundWindow(other);
+        ASSERT_TRUE(harness.Pump([&] { return ::GetForegroundWindow() == other; }, 3000));
+        ::SetForegroundWindow(Frame());
+        ASSERT_TRUE(harness.Pump([&] { return ::GetForegroundWindow() == Frame().handle; }, 3000));
+        EXPECT_EQ(place, ::GetFocus());
+    }
+    ::DestroyWindow(other);
 }
 
 } // namespace

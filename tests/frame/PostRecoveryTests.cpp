@@ -2,6 +2,7 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SiteControl.h"
+#include "StatusUpdate.h"
 
 #include <gtest/gtest.h>
 
@@ -58,13 +59,50 @@ TEST(PostRecovery, FailedPostGivesItsTextBack)
     harness.Pump([] { return false; }, 2500);
     EXPECT_EQ("typed since", ComposeText(frame));
 
-    // A good post clears the notice and does not come back.
-    ASSERT_TRUE(SiteControl::Post("route/clear"));
+    EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
+    // It waited: the box emptied, it comes back.
     frame.composeView.Edit().SetWindowText("");
+    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "second failure"; }, 2500));
+
+    // Sending again ends the notice; a good post does not come back.
+    ASSERT_TRUE(SiteControl::Post("route/clear"));
     send("posted fine");
     EXPECT_TRUE(harness.Pump([&] { return PaneText(frame, 0) == "Ready"; }, 3000));
     EXPECT_EQ("", ComposeText(frame));
     EXPECT_EQ("posted fine", SiteControl::Last("status"));
+}
+
+// Posts that end between two ticks: every failed text comes back, oldest
+// first, one each time the box is empty; the success between them takes
+// nothing away, nor does a fetch that succeeds.
+TEST(PostRecovery, EveryFailureOfOneTickComesBackInOrder)
+{
+    SiteControl::Reset();
+    SiteControl::Post("account", "user=giveback&password=secret");
+    FrameHarness::WriteAccount("giveback", "secret", "10");
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    MainFrame& frame = harness.Frame();
+    ASSERT_TRUE(harness.Pump([&] { return PaneText(frame, 0) == "Ready"; }, 20000));
+
+    // No message is handled between the three posts, so no tick either.
+    ASSERT_TRUE(SiteControl::Route("path=/status/update&status=500&body=oops"));
+    PostStatus("first failure");
+    PostStatus("second failure");
+    ASSERT_TRUE(SiteControl::Post("route/clear"));
+    PostStatus("then a success");
+
+    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "first failure"; }, 2500));
+    EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
+    frame.composeView.Edit().SetWindowText("");
+    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "second failure"; }, 2500));
+    // A reload that succeeds keeps the notice up.
+    const unsigned fetched = serviceSession.timelinesFetched.load();
+    ASSERT_TRUE(harness.Pump([&] { return serviceSession.timelinesFetched.load() > fetched; }, 20000));
+    harness.Pump([] { return serviceSession.fetchBusy.load() == 0; }, 10000);
+    harness.Pump([] { return false; }, 1200);
+    EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
+    EXPECT_EQ("second failure", ComposeText(frame));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "FrameHarness.h"
 #include "ResourceIds.h"
+#include "ServiceSession.h"
 #include "Settings.h"
 #include "SettingsDialog.h"
 #include "SiteControl.h"
@@ -193,6 +194,113 @@ TEST_F(Settings, StartReadsTheFileAndAsksForAMissingAccount)
         EXPECT_EQ(c.interval, harness.Frame().reloadInterval);
         harness.Close();
     }
+}
+
+// Saved values serve the run whether or not the file takes them; a file that
+// cannot be written is named in a box owned by the dialog. A folder in the
+// file's place stands for a file nobody may write: Wine lets its root user
+// write read-only files.
+TEST_F(Settings, UnwritableFileIsToldAndTheValuesServeThisRun)
+{
+    const std::string ini = FrameHarness::SettingsPath();
+    FrameHarness::WriteSettings("");
+    ASSERT_TRUE(::CreateDirectoryA(ini.c_str(), nullptr));
+    std::string boxText;
+    std::string ownerCaption;
+    const ModalWatcher box("#32770", "設定の保存エラー", [&](HWND window) {
+        char text[1024] = "";
+        ::GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+        boxText = text;
+        ::GetWindowTextA(::GetWindow(window, GW_OWNER), text, sizeof text);
+        ownerCaption = text;
+        ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+    });
+    const ModalWatcher loginError("#32770", "ログインエラー", [](HWND window) { ::PostMessageA(window, WM_COMMAND, IDOK, 0); });
+    const auto watcher = Answer(Leave::save, "ro-user", "ro pass", "45");
+    {
+        FrameHarness harness;
+        ASSERT_TRUE(harness.Create());
+        ASSERT_TRUE(WaitUntil([&] { return box.Seen() == 1; }, 5000));
+        EXPECT_EQ("設定", ownerCaption);
+        EXPECT_NE(std::string::npos, boxText.find(ini)) << boxText;
+        ServiceSession::Text user;
+        ServiceSession::Text password;
+        serviceSession.GetUser(user);
+        serviceSession.GetPassword(password);
+        EXPECT_STREQ("ro-user", user);
+        EXPECT_STREQ("ro pass", password);
+        EXPECT_EQ(45, harness.Frame().reloadInterval);
+
+        // Asked again, the dialog shows what this run uses, not the file.
+        harness.Frame().PostMessage(WM_COMMAND, settingsCommand);
+        ASSERT_TRUE(harness.Pump([&] { return watcher->Seen() == 2; }, 5000));
+        EXPECT_EQ("ro-user", shown.user);
+        EXPECT_EQ("ro pass", shown.password);
+        harness.Close();
+    }
+    EXPECT_TRUE(::RemoveDirectoryA(ini.c_str()));
+}
+
+// What the user types comes back byte for byte: into the session at once,
+// and from the file at the next start.
+TEST_F(Settings, TypedValuesComeBackExactly)
+{
+    const std::string full(255, 'u');
+    const std::string fullEndingInKana = std::string(253, 'p') + "あ";
+    const std::pair<std::string, std::string> cases[] = {
+        {" me ", "\"pw\""},
+        {"'q'", " pw "},
+        {full, fullEndingInKana},
+        {"かな太郎", "ソ表 パス"},
+    };
+    const ModalWatcher loginError("#32770", "ログインエラー", [](HWND window) { ::PostMessageA(window, WM_COMMAND, IDOK, 0); });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first + " / " + c.second);
+        FrameHarness::WriteSettings("");
+        const auto watcher = Answer(Leave::save, c.first.c_str(), c.second.c_str(), "60");
+        for (int start = 0; start < 2; ++start) {
+            const int asked = watcher->Seen();
+            FrameHarness harness;
+            ASSERT_TRUE(harness.Create());
+            EXPECT_EQ(start == 0 ? 1 : asked, watcher->Seen()); // asked at the first start only
+            ServiceSession::Text user;
+            ServiceSession::Text password;
+            serviceSession.GetUser(user);
+            serviceSession.GetPassword(password);
+            EXPECT_EQ(c.first, user) << start;
+            EXPECT_EQ(c.second, password) << start;
+            harness.Close();
+        }
+    }
+}
+
+// A sign-in that fails while 設定 is open waits for it: no box and no second
+// dialog over it, the report at the first tick after it closes.
+TEST_F(Settings, FailedLoginWaitsForTheOpenDialog)
+{
+    FrameHarness::WriteAccount("setuser", "wrong", "180");
+    std::atomic<bool> boxOverDialog{false};
+    const ModalWatcher loginError("#32770", "ログインエラー", [&](HWND box) {
+        boxOverDialog = ::FindWindowA("#32770", "設定") != nullptr;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    const ModalWatcher dialogs("#32770", "設定", [&](HWND dialog) {
+        // The first showing stays open through the failure and two ticks.
+        if (::FindWindowA("#32770", "ログインエラー") == nullptr) {
+            WaitUntil([] { return serviceSession.loginState.load() == LoginFailed; }, 20000);
+            const ULONGLONG ticks = ::GetTickCount64() + 2500;
+            WaitUntil([&] { return ::GetTickCount64() >= ticks; }, 3000);
+        }
+        ::PostMessageA(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    harness.Frame().PostMessage(WM_COMMAND, settingsCommand);
+    ASSERT_TRUE(harness.Pump([&] { return dialogs.Seen() == 2; }, 40000));
+    EXPECT_EQ(1, loginError.Seen());
+    EXPECT_FALSE(boxOverDialog.load());
+    EXPECT_EQ("ログインエラー", PaneText(harness.Frame(), 0));
+    harness.Close();
 }
 
 TEST(SettingsPath, FollowsTheExecutableName)
