@@ -5,6 +5,7 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SettingsDialog.h"
+#include "StatusUpdate.h"
 #include "TimelineModel.h"
 #include "TimelineWorker.h"
 
@@ -95,6 +96,9 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
         ::DestroyMenu(menu);
 
     serviceSession.SetToken("");
+    // Posts of the process before this window are not its to report.
+    postsSentSeen = PostsStarted();
+    postsFailedSeen = PostsFailed();
     ReadSettings();
     ServiceSession::Text user;
     ServiceSession::Text password;
