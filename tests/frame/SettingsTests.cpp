@@ -48,6 +48,8 @@ protected:
     {
         ::DeleteFileA(path.c_str());
         ::RemoveDirectoryA(folder.c_str());
+        // A test may have put a folder in the frame's settings file's place.
+        ::RemoveDirectoryA(FrameHarness::SettingsPath().c_str());
         FrameHarness::WriteSettings("");
     }
 
