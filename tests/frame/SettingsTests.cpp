@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -25,6 +26,21 @@ struct Shown {
     bool masked;
     int low, high;
 };
+
+void PressOk(HWND box)
+{
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// The user name and the password the session holds.
+std::pair<std::string, std::string> SessionAccount()
+{
+    ServiceSession::Text user;
+    ServiceSession::Text password;
+    serviceSession.GetUser(user);
+    serviceSession.GetPassword(password);
+    return {user, password};
+}
 
 std::string ItemText(HWND dialog, int id)
 {
@@ -215,9 +231,9 @@ TEST_F(Settings, UnwritableFileIsToldAndTheValuesServeThisRun)
         boxText = text;
         ::GetWindowTextA(::GetWindow(window, GW_OWNER), text, sizeof text);
         ownerCaption = text;
-        ::PostMessageA(window, WM_COMMAND, IDOK, 0);
+        PressOk(window);
     });
-    const ModalWatcher loginError("#32770", "ログインエラー", [](HWND window) { ::PostMessageA(window, WM_COMMAND, IDOK, 0); });
+    const ModalWatcher loginError("#32770", "ログインエラー", PressOk);
     const auto watcher = Answer(Leave::save, "ro-user", "ro pass", "45");
     {
         FrameHarness harness;
@@ -225,12 +241,7 @@ TEST_F(Settings, UnwritableFileIsToldAndTheValuesServeThisRun)
         ASSERT_TRUE(WaitUntil([&] { return box.Seen() == 1; }, 5000));
         EXPECT_EQ("設定", ownerCaption);
         EXPECT_NE(std::string::npos, boxText.find(ini)) << boxText;
-        ServiceSession::Text user;
-        ServiceSession::Text password;
-        serviceSession.GetUser(user);
-        serviceSession.GetPassword(password);
-        EXPECT_STREQ("ro-user", user);
-        EXPECT_STREQ("ro pass", password);
+        EXPECT_EQ(std::make_pair(std::string("ro-user"), std::string("ro pass")), SessionAccount());
         EXPECT_EQ(45, harness.Frame().reloadInterval);
 
         // Asked again, the dialog shows what this run uses, not the file.
@@ -255,7 +266,7 @@ TEST_F(Settings, TypedValuesComeBackExactly)
         {full, fullEndingInKana},
         {"かな太郎", "ソ表 パス"},
     };
-    const ModalWatcher loginError("#32770", "ログインエラー", [](HWND window) { ::PostMessageA(window, WM_COMMAND, IDOK, 0); });
+    const ModalWatcher loginError("#32770", "ログインエラー", PressOk);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first + " / " + c.second);
         FrameHarness::WriteSettings("");
@@ -265,12 +276,7 @@ TEST_F(Settings, TypedValuesComeBackExactly)
             FrameHarness harness;
             ASSERT_TRUE(harness.Create());
             EXPECT_EQ(start == 0 ? 1 : asked, watcher->Seen()); // asked at the first start only
-            ServiceSession::Text user;
-            ServiceSession::Text password;
-            serviceSession.GetUser(user);
-            serviceSession.GetPassword(password);
-            EXPECT_EQ(c.first, user) << start;
-            EXPECT_EQ(c.second, password) << start;
+            EXPECT_EQ(c, SessionAccount()) << start;
             harness.Close();
         }
     }
@@ -284,15 +290,13 @@ TEST_F(Settings, FailedLoginWaitsForTheOpenDialog)
     std::atomic<bool> boxOverDialog{false};
     const ModalWatcher loginError("#32770", "ログインエラー", [&](HWND box) {
         boxOverDialog = ::FindWindowA("#32770", "設定") != nullptr;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PressOk(box);
     });
     const ModalWatcher dialogs("#32770", "設定", [&](HWND dialog) {
-        // The first showing stays open through the failure and two ticks.
-        if (::FindWindowA("#32770", "ログインエラー") == nullptr) {
-            WaitUntil([] { return serviceSession.loginState.load() == LoginFailed; }, 20000);
-            const ULONGLONG ticks = ::GetTickCount64() + 2500;
-            WaitUntil([&] { return ::GetTickCount64() >= ticks; }, 3000);
-        }
+        // Open through the failure and two ticks.
+        WaitUntil([] { return serviceSession.loginState.load() == LoginFailed; }, 20000);
+        const ULONGLONG ticks = ::GetTickCount64() + 2500;
+        WaitUntil([&] { return ::GetTickCount64() >= ticks; }, 3000);
         ::PostMessageA(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
     });
     FrameHarness harness;
