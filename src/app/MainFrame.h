@@ -80,6 +80,9 @@ private:
     void SetStatusText(const char* text);
 
     void ReportFailedLogin();
+    // After the settings command saved: a new account's empty list, and
+    // reloading back on after a login error (MainFrameAccount.cpp).
+    void ApplySavedSettings(bool accountChanged);
     void RefreshList();
     // A failed post's text back into the compose box, and the pane-0 notice
     // that stays until a post or a fetch succeeds.
