@@ -14,8 +14,9 @@
 void __cdecl RunTimelineFetch(void*)
 {
     serviceSession.fetchBusy = 1;
-    // Noted before the account is read: a page fetched for an account the
-    // user has left meanwhile is not scraped.
+    // Noted before the account is read: the settings command changes the
+    // account before it starts the store over, so a page fetched for an
+    // account the user has left meanwhile is never scraped.
     const unsigned generation = TimelineGeneration();
 
     const bool signsIn = !serviceSession.HasToken();
@@ -35,8 +36,6 @@ void __cdecl RunTimelineFetch(void*)
     CString page;
     const int status = GetToString(WebBaseAddress(), page);
     ConvertPageFromUtf8(page);
-    // The service forgot the session (a restart, an expired cookie): the next
-    // cycle signs in again.
     const bool signedOut = IsSignedOutPage(page);
     if (signedOut && signsIn) {
         // The sign-in post raised no failure text, yet the site still sees no
@@ -48,6 +47,8 @@ void __cdecl RunTimelineFetch(void*)
         serviceSession.loginState = LoginFailed;
         return;
     }
+    // The service forgot the session (a restart, an expired cookie): the next
+    // cycle signs in again.
     if (signedOut)
         serviceSession.SetToken("");
 
