@@ -84,6 +84,7 @@ private:
     void Refuse(int status, const std::string& reason);
     void SendAnswer();
     void OnWritten(const ErrorCode& error);
+    void TrickleFrom(std::size_t sent);
     void Hold();
     void CloseGracefully();
     void Drain();
@@ -111,6 +112,8 @@ private:
     // The head as Beast writes it; the body span may stop short of the
     // Content-Length when the route cuts it.
     http::response<http::span_body<const char>> answer;
+    // Writes the head alone when the body trickles.
+    std::optional<http::response_serializer<http::span_body<const char>>> headWriter;
     bool keepAlive = true;
     bool headOnly = false;
     unsigned requestVersion = 11;
@@ -171,6 +174,10 @@ void HttpConnection::OnDetected(const ErrorCode& error, bool isTls)
         return;
     }
     context.scheme = isTls ? "https" : "http";
+    if (isTls && site.RefusesTls()) {
+        Close();
+        return;
+    }
     if (!isTls) {
         ReadHead();
         return;
@@ -211,6 +218,12 @@ void HttpConnection::OnHead(const ErrorCode& error)
     if (phase == Phase::Closed) return;
     if (error) {
         OnFailure(error);
+        return;
+    }
+    // A TLS connection opened before the refusal began goes too, at its next
+    // request, unanswered: a client that kept it alive must not slip past.
+    if (secure && site.RefusesTls()) {
+        Close();
         return;
     }
     // The headers now, before the body: trailers of a chunked body are not
@@ -384,8 +397,44 @@ void HttpConnection::SendAnswer()
     answer.body() = {response.body ? response.body->data() : nullptr, static_cast<std::size_t>(bodyBytes)};
     Lowest().expires_after(idle);
     auto self = shared_from_this();
+    if (response.delivery.trickleMs > 0 && bodyBytes > 0) {
+        headWriter.emplace(answer);
+        WithStream([&](auto& stream) {
+            http::async_write_header(stream, *headWriter, [self](const ErrorCode& error, std::size_t) {
+                if (self->phase == Phase::Closed) return;
+                if (error) self->OnWritten(error);
+                else self->TrickleFrom(0);
+            });
+        });
+        return;
+    }
     WithStream([&](auto& stream) {
         http::async_write(stream, answer, [self](const ErrorCode& error, std::size_t) { self->OnWritten(error); });
+    });
+}
+
+// A slow host: one body byte, a pause, the next byte, so that every single
+// read of the client gets something and only an overall deadline ends it.
+void HttpConnection::TrickleFrom(std::size_t sent)
+{
+    if (sent == bodyBytes) {
+        headWriter.reset();
+        OnWritten(ErrorCode());
+        return;
+    }
+    auto self = shared_from_this();
+    delay.expires_after(std::chrono::milliseconds(sent == 0 ? 0 : response.delivery.trickleMs));
+    delay.async_wait([self, sent](const ErrorCode& waitError) {
+        if (waitError || self->phase == Phase::Closed) return;
+        self->Lowest().expires_after(self->idle);
+        self->WithStream([&](auto& stream) {
+            asio::async_write(stream, asio::buffer(self->response.body->data() + sent, 1),
+                              [self, sent](const ErrorCode& error, std::size_t) {
+                                  if (self->phase == Phase::Closed) return;
+                                  if (error) self->OnWritten(error);
+                                  else self->TrickleFrom(sent + 1);
+                              });
+        });
     });
 }
 

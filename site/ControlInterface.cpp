@@ -74,6 +74,12 @@ HttpResponse Site::HandleControl(const HttpRequest& request, const std::string& 
         state.overload = on == "1";
         return Ok();
     }
+    if (verb == "tls") {
+        const std::string refuse = parameters.Get("refuse");
+        if (refuse != "1" && refuse != "0") return BadParameters("refuse must be 1 or 0");
+        refuseTls = refuse == "1";
+        return Ok();
+    }
     if (verb == "route") {
         Route route;
         std::string error = ParseRoute(parameters, route);
@@ -121,6 +127,7 @@ HttpResponse Site::ControlStatus(const FormData& parameters)
     status.displayName = parameters.Get("name");
     // A path stays a path: each page makes it absolute on its own host.
     status.icon = parameters.Get("icon");
+    status.reader = parameters.Get("reader");
 
     std::lock_guard<std::mutex> lock(mutex);
     bool isNew = state.users.count(user) == 0;

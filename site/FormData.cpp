@@ -14,6 +14,46 @@ int HexValue(char c)
 
 }  // namespace
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at bytes[at], 0 when there is none.
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at)
+{
+    const unsigned char lead = static_cast<unsigned char>(bytes[at]);
+    if (lead < 0x80) return 1;
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > bytes.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((static_cast<unsigned char>(bytes[at + k]) & 0xC0) != 0x80) return 0;
+    }
+    // No overlong forms, no surrogates, nothing above U+10FFFF.
+    const unsigned char second = static_cast<unsigned char>(bytes[at + 1]);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+        (lead == 0xF4 && second >= 0x90)) {
+        return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string AsUtf8Text(std::string_view bytes)
+{
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = Utf8SequenceLength(bytes, at);
+        if (length == 0) {
+            text += "\xEF\xBF\xBD";
+            ++at;
+        } else {
+            text.append(bytes.substr(at, length));
+            at += length;
+        }
+    }
+    return text;
+}
+
 std::string DecodeFormComponent(std::string_view text)
 {
     std::string decoded;

@@ -12,6 +12,11 @@ namespace site {
 // byte. A '%' that is not followed by two hexadecimal digits stays as it is.
 std::string DecodeFormComponent(std::string_view text);
 
+// Decoded form bytes read as UTF-8, the site's form encoding: well-formed
+// sequences stay, every other byte becomes U+FFFD, as a browser-facing site
+// reads them.
+std::string AsUtf8Text(std::string_view bytes);
+
 // Name/value pairs of a form body or query string, in order. A pair without
 // '=' has an empty value.
 class FormData {

@@ -39,6 +39,7 @@ struct Delivery {
     bool hang = false;
     long long cutAfter = -1;  // body bytes sent before the cut; -1: no cut
     bool closeAtCut = false;  // after the cut: close (true) or go silent (false)
+    int trickleMs = 0;        // > 0: the body goes out one byte every trickleMs
 };
 
 struct HttpResponse {

@@ -60,13 +60,17 @@ std::string ParseRoute(const FormData& parameters, Route& route)
         route.drop = value;
     }
     if (route.stall >= 0 && route.drop >= 0) return "stall and drop exclude each other";
+    if (parameters.Has("trickle")) {
+        if (!ReadInteger(parameters.Get("trickle"), 1, 60000, value)) return "trickle must be 1 to 60000 ms";
+        route.trickleMs = static_cast<int>(value);
+    }
     if (parameters.Has("count")) {
         if (!ReadInteger(parameters.Get("count"), 1, 1000000, value)) return "count must be 1 or more";
         route.remaining = static_cast<int>(value);
     }
     for (const auto& pair : parameters.Pairs()) {
         static const char* const known[] = {"path", "status", "body", "size", "type", "redirect",
-                                            "cookie", "delay", "hang", "stall", "drop", "count"};
+                                            "cookie", "delay", "hang", "stall", "drop", "count", "trickle"};
         bool isKnown = false;
         for (const char* name : known) isKnown = isKnown || pair.first == name;
         if (!isKnown) return "unknown parameter " + pair.first;
@@ -125,6 +129,7 @@ void ApplyRouteDelivery(const Route& route, HttpResponse& response)
     if (route.cookie) response.AddHeader("Set-Cookie", *route.cookie);
     response.delivery.delayMs = route.delayMs;
     response.delivery.hang = route.hang;
+    response.delivery.trickleMs = route.trickleMs;
     if (route.stall >= 0) {
         response.delivery.cutAfter = route.stall;
         response.delivery.closeAtCut = false;

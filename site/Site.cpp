@@ -77,6 +77,7 @@ void Site::Reset()
         ResetLocked();
     }
     routes.Clear(std::string());
+    refuseTls = false;
     log.Clear();
     std::function<void()> release;
     {

@@ -1,6 +1,7 @@
 #ifndef LARKSPUR_SITE_SITE_H
 #define LARKSPUR_SITE_SITE_H
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <mutex>
@@ -41,6 +42,9 @@ public:
     // Called by the control interface's offline: stop listening and drop
     // every connection for the given milliseconds, as if the server were down.
     void SetOfflineHandler(std::function<void(int)> handler);
+    // True while TLS is refused: every TLS connection is closed at its
+    // handshake, as a blocking or intercepting network does; plain HTTP goes on.
+    bool RefusesTls() const { return refuseTls.load(); }
 
 private:
     // The web site proper (SitePages.cpp).
@@ -76,6 +80,7 @@ private:
     std::mutex mutex;
     SiteState state;
     std::size_t tickerCount = 0;
+    std::atomic<bool> refuseTls{false};
     std::function<void()> releaseHandler;
     std::function<void(int)> offlineHandler;
     std::mutex releaseMutex;

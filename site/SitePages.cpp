@@ -85,8 +85,15 @@ std::vector<StatusView> Site::ViewsOf(const std::vector<const StatusRecord*>& st
 
 HttpResponse Site::HomeAnswer(const Session& session, const std::string& host)
 {
-    std::vector<StatusView> views =
-        ViewsOf(state.Newest(static_cast<std::size_t>(state.pageSize), nullptr), host);
+    // Every account reads the same timeline, but for the statuses meant for
+    // one reader alone (a protected account's, seen by its followers).
+    const std::string reader = LowerAscii(session.user);
+    std::vector<StatusView> views = ViewsOf(
+        state.Newest(static_cast<std::size_t>(state.pageSize),
+                     [&reader](const StatusRecord& status) {
+                         return status.reader.empty() || LowerAscii(status.reader) == reader;
+                     }),
+        host);
     return HtmlAnswer(200, HomePage(host, session.user, TokenOrNull(state, session), views));
 }
 
@@ -136,6 +143,8 @@ HttpResponse Site::ServeSignIn(const HttpRequest& request, const std::string& ho
     const std::string token = form.Get("authenticity_token");
     const std::string name = form.Get("session[username_or_email]");
     const std::string password = form.Get("session[password]");
+    const std::string nameText = AsUtf8Text(name);
+    const std::string passwordText = AsUtf8Text(password);
 
     std::lock_guard<std::mutex> lock(mutex);
     state.recorded["login-form"] = request.body;
@@ -151,9 +160,9 @@ HttpResponse Site::ServeSignIn(const HttpRequest& request, const std::string& ho
     } else {
         const User* user = nullptr;
         for (const auto& entry : state.users) {
-            if (entry.second.canSignIn && LowerAscii(entry.first) == LowerAscii(name)) user = &entry.second;
+            if (entry.second.canSignIn && LowerAscii(entry.first) == LowerAscii(nameText)) user = &entry.second;
         }
-        if (user && user->password == password) {
+        if (user && user->password == passwordText) {
             session.user = user->screenName;
             session.failures = 0;
             answer = HtmlAnswer(302, SimpleMessagePage(302, "signed in"));

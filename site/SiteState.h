@@ -26,6 +26,7 @@ struct StatusRecord {
     std::string timeText;     // creation time as the page shows it
     std::string displayName;  // for this status only; empty: the user's
     std::string icon;         // for this status only; empty: the user's
+    std::string reader;       // set: on this account's home timeline only
     std::uint64_t sequence = 0;
 };
 

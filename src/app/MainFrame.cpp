@@ -243,8 +243,10 @@ LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
     ServiceSession::Text password;
     serviceSession.GetUser(user);
     serviceSession.GetPassword(password);
-    if (std::strcmp(user, oldUser) != 0 || std::strcmp(password, oldPassword) != 0)
+    const bool accountChanged = std::strcmp(user, oldUser) != 0;
+    if (accountChanged || std::strcmp(password, oldPassword) != 0)
         serviceSession.SetToken("");
+    ApplySavedSettings(accountChanged);
     return 0;
 }
 

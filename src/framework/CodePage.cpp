@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <iconv.h>
 #endif
 
 namespace {
@@ -93,3 +95,50 @@ int FindCharacterAligned(const char* text, int length, int start, const char* su
     }
     return -1;
 }
+
+#ifdef _WIN32
+bool AppendUtf8(const char* text, int length, std::string& utf8)
+{
+    if (length <= 0)
+        return length == 0;
+    const int wideCount = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, nullptr, 0);
+    if (wideCount <= 0)
+        return false;
+    std::wstring wide(static_cast<size_t>(wideCount), L'\0');
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, length, &wide[0], wideCount) != wideCount)
+        return false;
+    const int count = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideCount, nullptr, 0, nullptr, nullptr);
+    if (count <= 0)
+        return false;
+    const size_t start = utf8.size();
+    utf8.resize(start + static_cast<size_t>(count));
+    if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideCount, &utf8[start], count, nullptr, nullptr) != count) {
+        utf8.resize(start);
+        return false;
+    }
+    return true;
+}
+#else
+// The native build has no system code page: it converts from code page 932,
+// as the target system has it.
+bool AppendUtf8(const char* text, int length, std::string& utf8)
+{
+    if (length <= 0)
+        return length == 0;
+    iconv_t converter = iconv_open("UTF-8", "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return false;
+    // Every character of code page 932 takes at most three bytes in UTF-8.
+    std::string converted(static_cast<size_t>(length) * 3, '\0');
+    char* in = const_cast<char*>(text);
+    size_t inLeft = static_cast<size_t>(length);
+    char* out = &converted[0];
+    size_t outLeft = converted.size();
+    const bool whole = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+    iconv_close(converter);
+    if (!whole)
+        return false;
+    utf8.append(converted.data(), converted.size() - outLeft);
+    return true;
+}
+#endif

@@ -1,6 +1,8 @@
 #ifndef LARKSPUR_FRAMEWORK_CODEPAGE_H
 #define LARKSPUR_FRAMEWORK_CODEPAGE_H
 
+#include <string>
+
 // Character boundaries in the system's ANSI code page (Shift-JIS, 932, on the
 // target system). A lead byte followed by a valid trail byte is one
 // character; every other byte, an invalid or unpaired one included, is a
@@ -18,5 +20,10 @@ int CharacterSize(const char* text, int length, int index);
 // begins on a character boundary, or -1. `start` must itself be a character
 // boundary. Runs in time linear in the scanned text.
 int FindCharacterAligned(const char* text, int length, int start, const char* sub, int subLength);
+
+// Appends text (length bytes in the system code page) to utf8 in UTF-8.
+// False, with utf8 as it was, when text holds a byte that is no character of
+// the code page (an unpaired lead byte, an invalid pair).
+bool AppendUtf8(const char* text, int length, std::string& utf8);
 
 #endif

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,11 @@ namespace {
 const char formHeader[] = "Content-Type: application/x-www-form-urlencoded";
 const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI;
 const DWORD getTimeout = 5000;
+// Overall limits of a download, however the server paces it: a picture
+// (profile pictures are a few KiB) and the home page.
+const DWORD fileDeadline = 20000;
+const long long fileLimit = 1024 * 1024;
+const DWORD pageDeadline = 60000;
 // The platform's own default for a request's answer on Windows; Wine's default
 // is to wait for ever, which would leave a sign-in hanging for good.
 const DWORD postTimeout = 60000;
@@ -222,11 +228,58 @@ void ReadIntoString(HINTERNET request, char* buffer, DWORD chunk, CString& text)
     }
 }
 
+// How a GET body read ended.
+enum BodyEnd {
+    BodyWhole,  // the server ended it
+    BodyFailed, // a read failed (time-out, connection lost)
+    BodyCut     // the download ran past its deadline or its size limit
+};
+
+// Reads a GET body in chunks of at most chunk bytes into sink, until the
+// server ends it, a read fails, the clock since started passes deadline
+// milliseconds or more than maxBytes arrive. The receive time-out alone
+// bounds each read, not the transfer: a host that sends a byte every few
+// seconds would never trip it. So each wait is cut to the time left, and
+// only what has arrived is asked for, so no read waits to fill its buffer.
+template <class Sink>
+BodyEnd ReadBody(HINTERNET request, char* buffer, DWORD chunk, DWORD started, DWORD deadline, long long maxBytes,
+                 Sink sink)
+{
+    long long total = 0;
+    for (;;) {
+        const DWORD elapsed = GetTickCount() - started;
+        if (elapsed >= deadline)
+            return BodyCut;
+        DWORD wait = deadline - elapsed < getTimeout ? deadline - elapsed : getTimeout;
+        InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0))
+            return BodyFailed;
+        if (available == 0)
+            return BodyWhole;
+        DWORD read = 0;
+        if (!InternetReadFile(request, buffer, available < chunk ? available : chunk, &read))
+            return BodyFailed;
+        if (read == 0)
+            return BodyWhole;
+        total += read;
+        if (total > maxBytes)
+            return BodyCut;
+        if (!sink(buffer, read))
+            return BodyFailed;
+    }
+}
+
 // Sends a GET and applies the "200" rule: true when the transfer may go on.
+// The request is secure when the address is https, as every hop of a
+// redirect is.
 bool SendGet(Exchange& exchange, const char* url, SplitUrl& split, const char* agent, char (&status)[32],
              bool& haveStatus)
 {
-    const bool sent = exchange.Run(url, split, agent, "GET", nullptr, nullptr, requestFlags, getTimeout, true);
+    DWORD flags = requestFlags;
+    if (split.schemeNumber == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
+    const bool sent = exchange.Run(url, split, agent, "GET", nullptr, nullptr, flags, getTimeout, true);
     haveStatus = QueryStatus(exchange.Request(), status);
     if (haveStatus)
         return std::strcmp(status, "200") == 0;
@@ -246,34 +299,37 @@ int GetToFile(const char* url, const char* path)
         return 0;
 
     int result = 0;
+    bool opened = false;
     {
+        const DWORD started = GetTickCount();
         Exchange exchange;
         char status[32];
         bool haveStatus = false;
         if (SendGet(exchange, url, split, "Vemo Download Tool", status, haveStatus)) {
             // A file that cannot be opened stores nothing: that is a failure.
             FILE* file = std::fopen(path, "wb");
+            opened = file != nullptr;
             if (file != nullptr) {
                 const long long announced = ContentLength(exchange.Request());
                 long long received = 0;
-                BOOL lastRead = FALSE;
-                for (;;) {
-                    DWORD read = 0;
-                    lastRead = InternetReadFile(exchange.Request(), buffer, chunk, &read);
-                    if (!lastRead || read == 0)
-                        break;
-                    std::fwrite(buffer, 1, read, file);
-                    received += read;
-                    Sleep(20);
-                }
+                const BodyEnd end = ReadBody(exchange.Request(), buffer, chunk, started, fileDeadline, fileLimit,
+                                             [file, &received](const char* bytes, DWORD count) {
+                                                 received += count;
+                                                 const bool stored = std::fwrite(bytes, 1, count, file) == count;
+                                                 Sleep(20);
+                                                 return stored;
+                                             });
                 const bool written = std::fclose(file) == 0;
                 // Wine reads a body the server cut short as a normal end; the
                 // announced length tells a broken transfer from a whole one.
                 const bool whole = announced < 0 || received == announced;
-                result = lastRead && written && whole ? 1 : 0;
+                result = end == BodyWhole && written && whole ? 1 : 0;
             }
         }
     }
+    // A failed download leaves no part of a file behind.
+    if (result == 0 && opened)
+        DeleteFileA(path);
     std::free(buffer);
     return result;
 }
@@ -290,14 +346,30 @@ int GetToString(const char* url, CString& text)
 
     char status[32] = "";
     bool haveStatus = false;
+    bool cut = false;
     {
+        const DWORD started = GetTickCount();
         Exchange exchange;
         const bool proceed = SendGet(exchange, url, split, nullptr, status, haveStatus);
         text.Empty();
-        if (proceed)
-            ReadIntoString(exchange.Request(), buffer, chunk, text);
+        if (proceed) {
+            // Each chunk counts up to its first NUL byte, as text.
+            const BodyEnd end = ReadBody(exchange.Request(), buffer, chunk, started, pageDeadline, LLONG_MAX,
+                                         [buffer, &text](const char*, DWORD count) {
+                                             Sleep(0);
+                                             buffer[count] = 0;
+                                             text.Append(buffer, static_cast<int>(std::strlen(buffer)));
+                                             return true;
+                                         });
+            cut = end == BodyCut;
+        }
     }
     std::free(buffer);
+    if (cut) {
+        // Part of a page is no page: the cycle sees a failed download.
+        text.Empty();
+        return 0;
+    }
     return haveStatus ? std::atoi(status) : 0;
 }
 

@@ -1,5 +1,6 @@
 #include "SignIn.h"
 
+#include "CodePageConversion.h"
 #include "FormEncoding.h"
 #include "HttpTransport.h"
 #include "PageText.h"
@@ -30,6 +31,17 @@ CString ScrapeToken(const CString& page)
     return page.Mid(start, end - start);
 }
 
+// A form value (system code page) in UTF-8, as the site reads its forms. A
+// value of at most 255 bytes takes at most 3 UTF-8 bytes per byte; one that
+// cannot be converted goes as stored, and the site refuses it as a wrong login.
+CString Utf8Of(const char* value)
+{
+    char utf8[3 * sizeof(ServiceSession::Text) + 1];
+    if (value[0] == 0 || ConvertCodePage(value, utf8, sizeof utf8, AnsiToUtf8) <= 0)
+        return CString(value);
+    return CString(utf8);
+}
+
 } // namespace
 
 bool IsSignedOutPage(const CString& page)
@@ -49,9 +61,9 @@ bool SignIn(const char* user, const char* password)
     CString form("authenticity_token=");
     form += FormEncode(token);
     form += "&session%5Busername_or_email%5D=";
-    form += FormEncode(user);
+    form += FormEncode(Utf8Of(user));
     form += "&session%5Bpassword%5D=";
-    form += FormEncode(password);
+    form += FormEncode(Utf8Of(password));
     form += "&q=";
 
     CString answer;

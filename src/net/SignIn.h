@@ -5,9 +5,11 @@
 
 // Signs in the way a browser does: scrapes the anti-forgery token from the
 // front page, keeps it in the session's token (also when empty) and posts the
-// login form over https. False only when the answer carries one of the
-// service's failure texts; an empty answer counts as success. The signed-in
-// state itself lives in the cookies the platform keeps. Blocking.
+// login form over https, user name and password in UTF-8 as the site reads
+// its forms. False only when the answer carries one of the service's failure
+// texts; an empty answer is no proof either way (the fetch cycle judges by
+// the page that follows). The signed-in state itself lives in the cookies the
+// platform keeps. Blocking.
 bool SignIn(const char* user, const char* password);
 
 // True for the signed-out front page: it holds a form that posts to the

@@ -14,6 +14,10 @@
 void __cdecl RunTimelineFetch(void*)
 {
     serviceSession.fetchBusy = 1;
+    // Noted before the account is read: the settings command changes the
+    // account before it starts the store over, so a page fetched for an
+    // account the user has left meanwhile is never scraped.
+    const unsigned generation = TimelineGeneration();
 
     const bool signsIn = !serviceSession.HasToken();
     if (signsIn) {
@@ -32,11 +36,20 @@ void __cdecl RunTimelineFetch(void*)
     CString page;
     const int status = GetToString(WebBaseAddress(), page);
     ConvertPageFromUtf8(page);
-    // The service forgot the session (a restart, an expired cookie): the next
-    // cycle signs in again. A cycle that has just signed in leaves it, so no
-    // cycle signs in twice in a row for nothing.
     const bool signedOut = IsSignedOutPage(page);
-    if (signedOut && !signsIn)
+    if (signedOut && signsIn) {
+        // The sign-in post raised no failure text, yet the site still sees no
+        // session: the secure post never got through (TLS refused or
+        // intercepted) while plain HTTP works. That is a failed login, not a
+        // cycle to repeat quietly for ever.
+        serviceSession.SetToken("");
+        serviceSession.fetchBusy = 0;
+        serviceSession.loginState = LoginFailed;
+        return;
+    }
+    // The service forgot the session (a restart, an expired cookie): the next
+    // cycle signs in again.
+    if (signedOut)
         serviceSession.SetToken("");
 
     if (page.Find("Twitter is over capacity.") >= 0) {
@@ -47,7 +60,11 @@ void __cdecl RunTimelineFetch(void*)
         serviceSession.fetchBusy = 0;
         return;
     }
-    ScrapeTimelinePage(page);
+    ScrapeTimelinePage(page, generation);
+    // The account changed during the cycle: whatever it signed in as, the
+    // next cycle signs in anew.
+    if (TimelineGeneration() != generation)
+        serviceSession.SetToken("");
     if (status == 200 && !signedOut)
         ++serviceSession.timelinesFetched;
     serviceSession.fetchBusy = 0;

@@ -22,23 +22,6 @@ bool IsSafeFileByte(unsigned char c)
            c == '-';
 }
 
-// Releases a GDI bitmap when the scope ends.
-class BitmapHolder {
-public:
-    explicit BitmapHolder(HBITMAP bitmap) : bitmap(bitmap) {}
-    ~BitmapHolder()
-    {
-        if (bitmap)
-            DeleteObject(bitmap);
-    }
-    BitmapHolder(const BitmapHolder&) = delete;
-    BitmapHolder& operator=(const BitmapHolder&) = delete;
-    HBITMAP Get() const { return bitmap; }
-
-private:
-    HBITMAP bitmap;
-};
-
 bool HasSize(HBITMAP bitmap, int size)
 {
     BITMAP info;
@@ -149,50 +132,55 @@ int IconCache::FindRecord(const char* name) const
     return -1;
 }
 
-void IconCache::Add(const char* url)
+// Naming: the record's key, and the file the picture downloads to. False
+// when there is nothing to do: no name, a name known already, a cache closed
+// or a path that does not fit.
+bool IconCache::NameNewPicture(const char* url, char (&name)[264], char (&path)[MAX_PATH]) const
 {
-    char name[264];
     if (!IconFileName(url, name))
-        return;
-
+        return false;
     {
         ScopedLock hold(*this);
         if (closed || FindRecord(name) >= 0)
-            return;
+            return false;
     }
+    return (gate == nullptr || !gate->IsClosed()) && IconTempPath(name, path);
+}
 
-    char path[MAX_PATH];
-    if ((gate != nullptr && gate->IsClosed()) || !IconTempPath(name, path))
-        return;
+// Decoding: the picture at path as the two images the lists take. Either
+// may be null when the file is no picture GDI+ can read.
+IconCache::ImagePair IconCache::DecodePicture(const char* path)
+{
+    ImagePair images;
+    HBITMAP decoded = DecodeIconFile(path);
+    if (decoded == nullptr)
+        return images;
+    images.smallImage = ScaleBitmap(decoded, smallSize, smallSize);
+    if (HasSize(decoded, largeSize)) {
+        images.largeImage = decoded;
+        return images;
+    }
+    images.largeImage = ScaleBitmap(decoded, largeSize, largeSize);
+    DeleteObject(decoded);
+    return images;
+}
 
-    // The transfer and the decoding run without the lock, so the UI thread
-    // never waits for the network. The file goes on every path: a download
-    // that failed or broke off may have left part of it behind.
-    int downloaded = GetToFile(url, path);
-    // Decoding and recording happen inside the gate: once it is closed the
-    // program may shut GDI+ down.
-    const WorkerGate::Pass pass(gate);
-    BitmapHolder decoded(downloaded && pass.IsInside() ? DecodeIconFile(path) : nullptr);
-    DeleteFileA(path);
-    if (!downloaded || !pass.IsInside())
-        return;
-    BitmapHolder large(decoded.Get() && !HasSize(decoded.Get(), largeSize)
-                           ? ScaleBitmap(decoded.Get(), largeSize, largeSize)
-                           : nullptr);
-    BitmapHolder small(decoded.Get() ? ScaleBitmap(decoded.Get(), smallSize, smallSize) : nullptr);
-    HBITMAP largeImage = large.Get() ? large.Get() : decoded.Get();
-
+// Recording: the images into both lists at one index and the record under
+// name; a picture that could not be made is recorded with -1, so it is not
+// asked for again. Under the lock; nothing when the cache is closed or the
+// name was recorded meanwhile by another scrape.
+void IconCache::Record(const char* name, const ImagePair& images)
+{
     ScopedLock hold(*this);
-    // Another scrape may have recorded the name while this one downloaded.
     if (closed || FindRecord(name) >= 0)
         return;
 
     IconRecord record;
     memcpy(record.name, name, sizeof record.name);
     record.imageIndex = -1;
-    if (largeImage && small.Get()) {
-        int largeIndex = AddOneImage(largeIcons, largeImage);
-        int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, small.Get()) : -1;
+    if (images.largeImage && images.smallImage) {
+        int largeIndex = AddOneImage(largeIcons, images.largeImage);
+        int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, images.smallImage) : -1;
         // One index must serve both lists: undo a half-made pair.
         if (largeIndex >= 0 && smallIndex == largeIndex) {
             record.imageIndex = smallIndex;
@@ -214,6 +202,32 @@ void IconCache::Add(const char* url)
             ImageList_Remove(smallIcons, record.imageIndex);
         }
     }
+}
+
+void IconCache::Add(const char* url)
+{
+    char name[264];
+    char path[MAX_PATH];
+    if (!NameNewPicture(url, name, path))
+        return;
+
+    // The download runs without the lock, so the UI thread never waits for
+    // the network. A failed one records nothing (the next scrape tries again)
+    // and leaves no file.
+    if (!GetToFile(url, path))
+        return;
+    // Decoding and recording happen inside the gate: once it is closed the
+    // program may shut GDI+ down.
+    const WorkerGate::Pass pass(gate);
+    if (pass.IsInside()) {
+        const ImagePair images = DecodePicture(path);
+        Record(name, images);
+        if (images.largeImage)
+            DeleteObject(images.largeImage);
+        if (images.smallImage)
+            DeleteObject(images.smallImage);
+    }
+    DeleteFileA(path);
 }
 
 int IconCache::IndexOf(const char* url) const

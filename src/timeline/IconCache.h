@@ -29,8 +29,9 @@ public:
     IconCache(const IconCache&) = delete;
     IconCache& operator=(const IconCache&) = delete;
 
-    // Makes sure a record exists for the file name of url: downloads, decodes
-    // and stores the picture the first time a name is seen. Blocking. The
+    // Makes sure a record exists for the file name of url: names, downloads,
+    // decodes and records the picture the first time a name is seen; a failed
+    // download records nothing, so a later call tries again. Blocking. The
     // 32x32 image is always filtered from the picture; the 48x48 one is the
     // picture itself when it has that size and is filtered to it otherwise.
     void Add(const char* url) override;
@@ -66,6 +67,16 @@ public:
     };
 
 private:
+    // The decoded picture at both sizes; the caller deletes both bitmaps.
+    struct ImagePair {
+        HBITMAP largeImage = nullptr;
+        HBITMAP smallImage = nullptr;
+    };
+
+    // Add's four steps: naming, download (GetToFile), decoding, recording.
+    bool NameNewPicture(const char* url, char (&name)[264], char (&path)[MAX_PATH]) const;
+    static ImagePair DecodePicture(const char* path);
+    void Record(const char* name, const ImagePair& images);
     int FindRecord(const char* name) const;
 
     // Deliberately never deleted: a detached worker that is still inside Add

@@ -93,6 +93,11 @@ CString ExtractBetween(const CString& source, const char* start, const char* end
 
 void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
 {
+    ScrapePage(page, store, icons, store.Generation());
+}
+
+void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons, unsigned generation)
+{
     // The screen name is the rest of an anchor that begins with the web base
     // address; an anchor to any other scheme or host gives none.
     const CString authorMarker = CString("<a href=\"") + WebBaseAddress();
@@ -104,7 +109,7 @@ void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
     // beside the fetch worker) waits for the statuses alone.
     std::vector<IconAddress> iconUrls;
     {
-        TimelineStore::Batch batch(store);
+        TimelineStore::Batch batch(store, generation);
         TimelineEntry entry;
         int cursor = 0;
         for (;;) {
@@ -119,6 +124,8 @@ void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
         }
         batch.Commit();
     }
+    if (store.Generation() != generation)
+        return;
     // Once per block, in page order, also for statuses the store held.
     for (const IconAddress& url : iconUrls)
         icons->Add(url.text);

@@ -25,4 +25,8 @@ CString ExtractBetween(const CString& source, const char* start, const char* end
 // follows its start marker.
 void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons);
 
+// The same for a page fetched while the store was in generation: once the
+// store has started over since, the page is dropped, its pictures included.
+void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons, unsigned generation);
+
 #endif

@@ -51,7 +51,22 @@ WorkerGate& ShutdownGate()
 
 void ScrapeTimelinePage(CString page)
 {
+    ScrapeTimelinePage(page, store->Generation());
+}
+
+unsigned TimelineGeneration()
+{
+    return store->Generation();
+}
+
+void ScrapeTimelinePage(CString page, unsigned generation)
+{
     if (workerGate.IsClosed())
         return;
-    ScrapePage(page, *store, &iconCache);
+    ScrapePage(page, *store, &iconCache, generation);
+}
+
+bool StartTimelineOver()
+{
+    return store->StartOver();
 }

@@ -33,4 +33,13 @@ WorkerGate& ShutdownGate();
 // shutdown gate is closed.
 void ScrapeTimelinePage(CString page);
 
+// The store's generation now: a fetch cycle notes it when it starts and
+// scrapes its page for it, so a page of an account left meanwhile is dropped.
+unsigned TimelineGeneration();
+void ScrapeTimelinePage(CString page, unsigned generation);
+
+// Empties the timeline for a new account; the pictures stay. Readers keep
+// the snapshots they hold. False when memory runs out (nothing changed).
+bool StartTimelineOver();
+
 #endif

@@ -59,12 +59,12 @@ bool TimelineSnapshot::GetEntry(int index, TimelineEntry& copy) const
 }
 
 // The index is the one this state was published with; the writer may still
-// be inserting into it, so slots from the state's count on are ignored.
+// be inserting into it, so slots past the state's last are ignored.
 int TimelineSnapshot::IndexOf(const char* statusId) const
 {
     if (state == nullptr || statusId == nullptr || state->ids == nullptr)
         return -1;
-    const std::int32_t slot = state->ids->Find(statusId, store->slots, state->count);
+    const std::int32_t slot = state->ids->Find(statusId, store->slots, state->base + state->count);
     if (slot < 0)
         return -1;
     return store->PositionOf(*state, slot);

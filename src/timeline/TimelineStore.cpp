@@ -75,7 +75,7 @@ int TimelineStore::PositionOf(const State& state, std::int32_t slot) const
     const std::int32_t* const order = state.order;
     const std::int32_t count = state.count;
     const auto before = [this, slot](std::int32_t other) { return ComesBefore(other, slot); };
-    const std::int32_t guess = count - 1 - slot;
+    const std::int32_t guess = count - 1 - (slot - state.base);
     if (guess < 0)
         return -1;
     // Brackets [low, high]: every position below low comes before the slot;
@@ -138,10 +138,11 @@ bool TimelineStore::PublishNext()
 {
     const State& old = *current.load();
     const std::int32_t total = slots.Count();
-    if (total == old.count && old.ids == ids)
+    const std::int32_t end = old.base + old.count;
+    if (total == end && old.ids == ids)
         return true;
     State* const next = ReusableState();
-    if (next == nullptr || !Reserve(*next, total))
+    if (next == nullptr || !Reserve(*next, total - old.base))
         return false;
 
     // The new slots are sorted at the front of the next order, then merged
@@ -150,9 +151,9 @@ bool TimelineStore::PublishNext()
     // is needed. Every new slot is larger than every old one, so among equal
     // keys the old entries stay first.
     std::int32_t* const order = next->order;
-    const std::int32_t added = total - old.count;
+    const std::int32_t added = total - end;
     for (std::int32_t i = 0; i < added; ++i)
-        order[i] = old.count + i;
+        order[i] = end + i;
     std::sort(order, order + added, [this](std::int32_t a, std::int32_t b) { return ComesBefore(a, b); });
     std::int32_t rest = old.count; // old.order[0, rest) not yet placed
     for (std::int32_t i = added; i-- > 0;) {
@@ -168,7 +169,8 @@ bool TimelineStore::PublishNext()
     }
     if (rest > 0)
         std::memcpy(order, old.order, static_cast<std::size_t>(rest) * sizeof *order);
-    next->count = total;
+    next->count = total - old.base;
+    next->base = old.base;
     const StatusIdIndex* const replaced = next->ids;
     next->ids = ids;
 
@@ -240,9 +242,42 @@ void TimelineStore::FreeIfUnused(const StatusIdIndex* table)
     delete table;
 }
 
+// Publishes an empty state that begins at the next slot, with an id table
+// of its own, so that every status can come back. Older states, the pinned
+// ones included, keep their slots and their table; the slots stay for the
+// life of the store, as every slot does.
+bool TimelineStore::StartOver()
+{
+    StoreLockHolder hold(writerLock);
+    StatusIdIndex* const fresh = StatusIdIndex::Make(memory, initialIndexCapacity);
+    State* const next = fresh != nullptr ? ReusableState() : nullptr;
+    if (next == nullptr) {
+        delete fresh;
+        ++memoryFailures;
+        return false;
+    }
+    const StatusIdIndex* const previous = ids;
+    ids = fresh;
+    next->count = 0;
+    next->base = slots.Count();
+    const StatusIdIndex* const replaced = next->ids;
+    next->ids = ids;
+    current.store(next);
+    generation.store(generation.load() + 1);
+    FreeIfUnused(replaced);
+    FreeIfUnused(previous);
+    return true;
+}
+
 TimelineStore::Batch::Batch(TimelineStore& owner) : store(owner)
 {
     store.writerLock.Lock();
+    generation = store.generation.load();
+}
+
+TimelineStore::Batch::Batch(TimelineStore& owner, unsigned startedIn) : Batch(owner)
+{
+    generation = startedIn;
 }
 
 TimelineStore::Batch::~Batch()
@@ -253,7 +288,7 @@ TimelineStore::Batch::~Batch()
 
 bool TimelineStore::Batch::Add(const TimelineEntry& entry)
 {
-    return store.AddEntry(entry);
+    return generation == store.generation.load() && store.AddEntry(entry);
 }
 
 void TimelineStore::Batch::Commit()

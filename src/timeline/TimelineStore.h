@@ -13,7 +13,9 @@
 
 class TimelineSnapshot;
 
-// The one newest-first list of statuses, unique by statusId; it only grows.
+// The one newest-first list of statuses, unique by statusId. It only grows,
+// until it starts over (a new account): then it is empty, and later pages
+// fill it again.
 //
 // Entries are stored once, packed, at fixed slots (EntrySlots), and never
 // move. What readers see is a published State: the slot at each position,
@@ -59,12 +61,25 @@ public:
     // Bytes the store holds for its records, slots, id index and orders.
     std::size_t MemoryInUse() const { return memory.InUse(); }
 
+    // Empties the list that readers see from now on: the statuses stored so
+    // far are forgotten (a status seen again is new again), while snapshots
+    // taken before keep what they hold until they let go. Waits for a batch
+    // under way. False, with the store as it was, when memory runs out.
+    bool StartOver();
+
+    // How often the store has started over. A page fetched in an earlier
+    // generation belongs to what was forgotten: a Batch told so adds nothing.
+    unsigned Generation() const { return generation.load(); }
+
     // The write side: one page's entries. Holds the store's writer lock from
     // construction to destruction, so a second batch (another thread's
     // scrape) waits for the first. Not to be nested on one thread.
     class Batch {
     public:
         explicit Batch(TimelineStore& store);
+        // For a page fetched in generation startedIn: once the store has
+        // started over since, Add takes nothing.
+        Batch(TimelineStore& store, unsigned startedIn);
         // Commits whatever was added since the last Commit.
         ~Batch();
         Batch(const Batch&) = delete;
@@ -72,7 +87,8 @@ public:
 
         // Appends entry unless its statusId (whole string, case-sensitive;
         // the empty id included) is stored already or was added earlier in
-        // this batch. True when appended. Readers do not see it before Commit.
+        // this batch, or the batch's generation has passed. True when
+        // appended. Readers do not see it before Commit.
         bool Add(const TimelineEntry& entry);
 
         // Puts the store in newest-first order and publishes it to readers.
@@ -80,6 +96,7 @@ public:
 
     private:
         TimelineStore& store;
+        unsigned generation;
     };
 
 private:
@@ -89,6 +106,7 @@ private:
     // writer rewrites a state only while it is not current and that is 0.
     struct State {
         std::atomic<int> readers{0};
+        std::int32_t base = 0;         // the first slot this state can hold
         std::int32_t count = 0;
         std::int32_t capacity = 0;
         std::int32_t* order = nullptr; // slot at each position, newest first
@@ -117,6 +135,7 @@ private:
 
     std::atomic<State*> current;
     std::atomic<int> stateCount{1};
+    std::atomic<unsigned> generation{0};
     std::atomic<long> memoryFailures{0};
 };
 

@@ -4,6 +4,7 @@
 #include "ViewFormat.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -106,14 +107,18 @@ bool EndsInLoneLeadByte(const char* text, int length)
     return lastSize == 1 && IsLeadByte(static_cast<unsigned char>(text[length - 1]));
 }
 
-// An address on the service's site: base, fixed part, then the encoded
-// network text.
+// An address on the service's site: base, fixed part, then the network text
+// encoded in UTF-8, as the site's pages are and browsers send. A text that
+// is no text of the code page opens nothing.
 bool SiteAddress(const char* webBase, const char* fixed, const char* text, int count, char* out, int outSize)
 {
+    std::string utf8;
+    if (!AppendUtf8(text, count, utf8))
+        return Refuse(out, outSize);
     AddressWriter writer(out, outSize);
     writer.Append(webBase);
     writer.Append(fixed);
-    writer.AppendEncoded(text, count);
+    writer.AppendEncoded(utf8.data(), static_cast<int>(utf8.size()));
     return writer.Finish();
 }
 

@@ -39,14 +39,16 @@ bool WebLinkAddress(const char* linkText, char* out, int outSize);
 // The address that a click on an @name or #tag link opens, on webBase:
 // "#tag" opens webBase + "search?q=%23" + tag, "@name" opens webBase + name,
 // the name cut to at most 99 bytes between characters first. Name and tag
-// are percent-encoded: every byte but ASCII letters, digits, '_', '-' and '.'
-// becomes "%XX". A bare "#" opens the search without a tag and a bare "@" the
-// site's front page, both harmless. False (out empty) for any other text and
-// for an address that does not fit out. No text is accepted by both this and
-// WebLinkAddress.
+// are converted to UTF-8 (the site's encoding), then percent-encoded: every
+// byte but ASCII letters, digits, '_', '-' and '.' becomes "%XX". A bare "#"
+// opens the search without a tag and a bare "@" the site's front page, both
+// harmless. False (out empty) for any other text, for a name or tag that is
+// no text of the code page, and for an address that does not fit out. No
+// text is accepted by both this and WebLinkAddress.
 bool TagLinkAddress(const char* linkText, const char* webBase, char* out, int outSize);
 
-// The author's page: webBase + the percent-encoded screen name (as above).
+// The author's page: webBase + the screen name in UTF-8, percent-encoded (as
+// above).
 // False (out empty) when it does not fit out.
 bool ProfileAddress(const char* screenName, const char* webBase, char* out, int outSize);
 

@@ -130,9 +130,11 @@ TEST(TagLinkAddressTest, EncodesNamesAndTagsOnTheSite)
         "@" + a98 + "aXYZ",
     };
     const std::string expected[] = {
-        search + "tag", search + "a%22b%20c", search + "%82%A0", search + "http%3A%2F%2Fx", search,
+        search + "tag", search + "a%22b%20c", search + "%E3%81%82", search + "http%3A%2F%2Fx", search,
         base + "alice", base + "a_b-c.d", base + "a%2Fb%3Fc%0Dd", base,
-        base + a98, base + a97 + "%82%A0", base + a98 + "a",
+        base + a98, base + a97 + "%E3%81%82", base + a98 + "a",
+        // Half-width katakana are single bytes of the code page, three in UTF-8.
+        search + "%EF%BD%B6%EF%BE%80%EF%BD%B6%EF%BE%85", base + "%EF%BD%B6a",
     };
     const AddressCase cases[] = {
         {"#tag", 64, expected[0].c_str()},
@@ -152,6 +154,9 @@ TEST(TagLinkAddressTest, EncodesNamesAndTagsOnTheSite)
         {"", 64, nullptr},
         {"#tag", static_cast<int>(expected[0].size()), nullptr},
         {"#tag", static_cast<int>(expected[0].size()) + 1, expected[0].c_str()},
+        {"#\xb6\xc0\xb6\xc5", 128, expected[12].c_str()},
+        {"@\xb6""a", 64, expected[13].c_str()},
+        {"#a\x82", 64, nullptr}, // a lead byte without its trail is no text
     };
     ExpectAddresses(TagAddress, cases, sizeof cases / sizeof cases[0]);
 

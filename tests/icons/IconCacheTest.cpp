@@ -105,6 +105,49 @@ TEST_F(IconCacheTest, FailedDownloadIsTriedAgain)
     ExpectListsInStep();
 }
 
+// An https picture address goes out over TLS, not as plain HTTP to the
+// secure port, and its picture is recorded.
+TEST_F(IconCacheTest, HttpsPictureArrivesOverTls)
+{
+    const std::string url = "https://" + SiteControl::Host() + "/images/secure/48x48.png";
+    cache.Add(url.c_str());
+    EXPECT_EQ(1, SiteControl::CountInLog("https GET /images/secure/48x48.png 200"));
+    EXPECT_EQ(0, SiteControl::CountInLog("http GET "));
+    EXPECT_EQ(0, cache.IndexOf(url.c_str()));
+    EXPECT_EQ(1u, cache.PicturesRecorded());
+}
+
+// A host that sends a byte a second, or far more than a profile picture, is
+// cut off: the download fails within its deadline, leaves no file (TearDown)
+// and records nothing, so the picture comes once the host serves it well.
+// Had the cut body been kept, it would be recorded as no picture for good.
+TEST_F(IconCacheTest, SlowOrHugePicturesAreCutAndTriedAgain)
+{
+    const struct {
+        const char* name;
+        const char* delivery;
+        ULONGLONG least, most;
+    } cases[] = {
+        {"44x44.png", "trickle=1000", 19000, 26000},
+        {"46x46.png", "size=1048577&type=image%2Fpng", 0, 15000},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.delivery);
+        const std::string url = ImageUrl("slow", test.name);
+        ASSERT_TRUE(SiteControl::Route("path=/images/slow/" + std::string(test.name) + "&count=1&" + test.delivery));
+        const ULONGLONG start = GetTickCount64();
+        cache.Add(url.c_str());
+        const ULONGLONG took = GetTickCount64() - start;
+        EXPECT_GE(took, test.least);
+        EXPECT_LE(took, test.most);
+        EXPECT_EQ(-1, cache.IndexOf(url.c_str()));
+
+        cache.Add(url.c_str());
+        EXPECT_GE(cache.IndexOf(url.c_str()), 0);
+    }
+    ExpectListsInStep();
+}
+
 TEST_F(IconCacheTest, WhatIsNotAPictureIsRecordedWithoutImageAndNotRetried)
 {
     const std::string junk = ImageUrl("a", "junk.png");

@@ -54,6 +54,30 @@ TEST_F(FetchCycle, FailedLoginDownloadsNothing)
     EXPECT_EQ(0, watcher.Answered());
 }
 
+// Plain HTTP works but every TLS handshake is refused: the sign-in post gets
+// no answer at all, and the page that follows is the signed-out front page.
+// The very first cycle reports the failed login instead of "signing in"
+// again on every other cycle.
+TEST_F(FetchCycle, RefusedTlsIsAFailedLogin)
+{
+    ASSERT_TRUE(SiteControl::Post("tls", "refuse=1"));
+    ASSERT_TRUE(AddStatus("20000000151", "carol", "behind the sign-in"));
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(LoginFailed, serviceSession.loginState.load());
+    EXPECT_FALSE(serviceSession.HasToken());
+    EXPECT_EQ(0, SiteControl::CountInLog("https "));
+    EXPECT_EQ(1, SiteControl::CountInLog("http GET / 200"));
+    TimelineEntry entry;
+    EXPECT_FALSE(FindEntry("20000000151", entry));
+
+    // Once TLS gets through, the next cycle signs in and fetches.
+    ASSERT_TRUE(SiteControl::Post("tls", "refuse=0"));
+    serviceSession.loginState = LoginReady;
+    ASSERT_TRUE(RunFetchCycle());
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+    EXPECT_TRUE(FindEntry("20000000151", entry));
+}
+
 TEST_F(FetchCycle, OverloadPageShowsOneBoxAndIsNotScraped)
 {
     ASSERT_TRUE(AddStatus("20000000201", "carol", "hidden by the overload"));

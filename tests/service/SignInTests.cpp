@@ -55,6 +55,18 @@ TEST_F(SignInTest, PasswordReachesTheSiteUnchanged)
     EXPECT_EQ(password, SiteControl::Last("login-password"));
 }
 
+// The site reads its forms as UTF-8: a password (and a name) held in the
+// system code page signs in only when sent as UTF-8.
+TEST_F(SignInTest, KanaAndSymbolsSignInAsUtf8)
+{
+    const std::string password = u8"パス ﾜｰﾄﾞ&=+%①漢字";
+    FreshStart("kana.user", password);
+    const std::string stored = ServiceTesting::ToAnsi(password);
+    ASSERT_NE(password, stored);
+    EXPECT_TRUE(SignIn("kana.user", stored.c_str()));
+    EXPECT_EQ(password, SiteControl::Last("login-password"));
+}
+
 TEST_F(SignInTest, FailurePagesGiveFalse)
 {
     // A front page without the hidden field: the form still goes out, with

@@ -1,0 +1,95 @@
+#include "FrameHarness.h"
+#include "ResourceIds.h"
+#include "ServiceSession.h"
+#include "SiteControl.h"
+#include "TimelineModel.h"
+#include "TimelineReader.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+namespace {
+
+// A status on one account's home timeline only; its id, "" when refused.
+std::string AddStatusFor(const std::string& reader, const std::string& text)
+{
+    std::string id;
+    SiteControl::Post("status", "user=friend&text=" + SiteControl::Encode(text) + "&reader=" + reader, &id);
+    return id.empty() ? id : id.substr(0, id.size() - 1);
+}
+
+bool ReloadChecked(MainFrame& frame)
+{
+    return frame.UIGetCheck(autoReloadCommand);
+}
+
+// The settings command with a new account: the list holds the new account's
+// timeline only, once its first fetch is in. Later, with the login failed and
+// its settings dialog cancelled, saving settings through the command turns
+// reloading on again and the next reload signs in.
+TEST(Account, NewAccountShowsOnlyItsOwnTimeline)
+{
+    SiteControl::Reset();
+    SiteControl::Post("account", "user=first&password=one");
+    SiteControl::Post("account", "user=second&password=two");
+    const std::string shared = AddNewestStatus("someone", "for everybody");
+    const std::string firstOnly = AddStatusFor("first", "protected, for first");
+    ASSERT_FALSE(firstOnly.empty());
+    FrameHarness::WriteAccount("first", "one", "30");
+
+    // Saves the second account, then cancels, then saves its new password.
+    std::atomic<int> dialogs{0};
+    const ModalWatcher settings("#32770", "設定", [&dialogs](HWND dialog) {
+        const int shown = ++dialogs;
+        if (shown == 1) {
+            ::SetDlgItemTextA(dialog, userEditControl, "second");
+            ::SetDlgItemTextA(dialog, passwordEditControl, "two");
+        } else if (shown == 3) {
+            ::SetDlgItemTextA(dialog, passwordEditControl, "three");
+        }
+        ::PostMessageA(dialog, WM_COMMAND, shown == 2 ? IDCANCEL : IDOK, 0);
+    });
+    const ModalWatcher box("#32770", "ログインエラー", [](HWND found) { ::PostMessageA(found, WM_COMMAND, IDOK, 0); });
+
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    MainFrame& frame = harness.Frame();
+    ASSERT_TRUE(harness.PumpUntilShown(firstOnly, 20000));
+    ASSERT_EQ(2, frame.shownCount);
+
+    const std::string secondOnly = AddStatusFor("second", "protected, for second");
+    frame.PostMessage(WM_COMMAND, settingsCommand);
+    // Emptied at once, before the new account's fetch.
+    ASSERT_TRUE(harness.Pump([&] { return dialogs.load() == 1 && frame.shownCount == 0; }, 10000));
+    EXPECT_EQ(0, frame.timelineView.GetItemCount());
+    ASSERT_TRUE(harness.PumpUntilShown(secondOnly, 20000));
+    EXPECT_EQ(2, frame.shownCount);
+    EXPECT_EQ(-1, frame.shownTimeline.IndexOf(firstOnly.c_str()));
+    EXPECT_GE(frame.shownTimeline.IndexOf(shared.c_str()), 0);
+
+    // The site changes the password and forgets the session: the next
+    // reload fails to sign in, and the dialog after the box is cancelled.
+    SiteControl::Post("account", "user=second&password=three");
+    serviceSession.SetToken("");
+    frame.tickCount = frame.reloadInterval + 1;
+    ASSERT_TRUE(harness.Pump([&] { return dialogs.load() == 2 && box.Seen() == 1; }, 20000));
+    harness.Pump([&] { return !ReloadChecked(frame); }, 3000);
+    EXPECT_EQ(LoginFailed, serviceSession.loginState.load());
+
+    frame.PostMessage(WM_COMMAND, settingsCommand);
+    ASSERT_TRUE(harness.Pump([&] { return dialogs.load() == 3 && ReloadChecked(frame); }, 10000));
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+    const int signIns = SiteControl::CountInLog("POST /sessions ");
+    frame.tickCount = frame.reloadInterval + 1;
+    EXPECT_TRUE(harness.Pump(
+        [&] { return SiteControl::CountInLog("POST /sessions ") > signIns && serviceSession.fetchBusy.load() == 0; },
+        20000));
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+    EXPECT_EQ(1, box.Seen());
+    harness.Close();
+    FrameHarness::WriteSettings("");
+}
+
+} // namespace
