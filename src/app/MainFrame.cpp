@@ -230,6 +230,8 @@ LRESULT MainFrame::OnAutoReload(UINT, WPARAM, LPARAM, bool&)
 
 LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
 {
+    // Read before the dialog, which answers a failed sign-in by itself.
+    const bool loginFailed = serviceSession.loginState.load() == LoginFailed;
     if (!ShowSettingsDialog())
         return 0;
     // Saved values apply at once: the interval at the next reload decision,
@@ -246,7 +248,7 @@ LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
     const bool accountChanged = std::strcmp(user, oldUser) != 0;
     if (accountChanged || std::strcmp(password, oldPassword) != 0)
         serviceSession.SetToken("");
-    ApplySavedSettings(accountChanged);
+    ApplySavedSettings(accountChanged, loginFailed);
     return 0;
 }
 

@@ -96,7 +96,7 @@ private:
     void ReportFailedLogin();
     // After the settings command saved: a new account's empty list, and
     // reloading back on after a login error (MainFrameAccount.cpp).
-    void ApplySavedSettings(bool accountChanged);
+    void ApplySavedSettings(bool accountChanged, bool loginFailed);
     void RefreshList();
     // The failed posts' texts back into the compose box, oldest first, and
     // the pane-0 notice (MainFrameTick.cpp).

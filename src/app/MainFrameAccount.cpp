@@ -9,7 +9,7 @@
 // tick fetches the new account's. The pictures stay: they are public and
 // keyed by name. Saved settings also answer a login error whose dialog was
 // cancelled, as confirming that dialog does.
-void MainFrame::ApplySavedSettings(bool accountChanged)
+void MainFrame::ApplySavedSettings(bool accountChanged, bool loginFailed)
 {
     if (accountChanged && StartTimelineOver()) {
         // Refreshed whatever the new count is: it may match the old one.
@@ -20,8 +20,7 @@ void MainFrame::ApplySavedSettings(bool accountChanged)
         detailView.ClearLabels();
         tickCount = reloadInterval + 1;
     }
-    if (serviceSession.loginState.load() == LoginFailed && !UIGetCheck(autoReloadCommand)) {
-        serviceSession.loginState = LoginReady;
+    // The dialog has already set the login state back to ready.
+    if (loginFailed && !UIGetCheck(autoReloadCommand))
         UISetCheck(autoReloadCommand, true);
-    }
 }
