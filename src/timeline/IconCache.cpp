@@ -13,8 +13,6 @@
 namespace {
 
 const COLORREF maskColour = RGB(255, 255, 255);
-const int smallSize = 32;
-const int largeSize = 48;
 
 bool IsSafeFileByte(unsigned char c)
 {
@@ -34,6 +32,12 @@ public:
     BitmapHolder(const BitmapHolder&) = delete;
     BitmapHolder& operator=(const BitmapHolder&) = delete;
     HBITMAP Get() const { return bitmap; }
+    HBITMAP Release()
+    {
+        const HBITMAP released = bitmap;
+        bitmap = nullptr;
+        return released;
+    }
 
 private:
     HBITMAP bitmap;
@@ -128,6 +132,9 @@ IconCache::~IconCache()
     largeIcons = nullptr;
     smallIcons = nullptr;
     std::vector<IconRecord>().swap(records);
+    for (const HBITMAP source : sources)
+        DeleteObject(source);
+    std::vector<HBITMAP>().swap(sources);
 }
 
 IconCache::ScopedLock::ScopedLock(const IconCache& cache) : section(&cache.section)
@@ -190,7 +197,10 @@ void IconCache::Add(const char* url)
     IconRecord record;
     memcpy(record.name, name, sizeof record.name);
     record.imageIndex = -1;
-    if (largeImage && small.Get()) {
+    if (decoded.Get() && (!HasSize(small.Get(), smallSize) || !HasSize(largeImage, largeSize))) {
+        // The sizes changed during the download.
+        record.imageIndex = AddImages(decoded.Get());
+    } else if (largeImage && small.Get()) {
         int largeIndex = AddOneImage(largeIcons, largeImage);
         int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, small.Get()) : -1;
         // One index must serve both lists: undo a half-made pair.
@@ -204,15 +214,56 @@ void IconCache::Add(const char* url)
         }
     }
     try {
+        // Room for the source first, so that keeping it cannot fail once
+        // the record is in.
+        if (record.imageIndex >= 0 && sources.size() == sources.capacity())
+            sources.reserve(sources.size() * 2 + 16);
         records.push_back(record);
-        if (record.imageIndex >= 0)
+        if (record.imageIndex >= 0) {
+            sources.push_back(decoded.Release());
             ++picturesRecorded;
+        }
     } catch (const std::bad_alloc&) {
         // No record means the images would never be found: give them back.
         if (record.imageIndex >= 0) {
             ImageList_Remove(largeIcons, record.imageIndex);
             ImageList_Remove(smallIcons, record.imageIndex);
         }
+    }
+}
+
+int IconCache::AddImages(HBITMAP source)
+{
+    BitmapHolder large(!HasSize(source, largeSize) ? ScaleBitmap(source, largeSize, largeSize) : nullptr);
+    BitmapHolder small(ScaleBitmap(source, smallSize, smallSize));
+    const HBITMAP largeImage = large.Get() ? large.Get() : source;
+    if (!small.Get() || !HasSize(largeImage, largeSize))
+        return -1;
+    const int largeIndex = AddOneImage(largeIcons, largeImage);
+    const int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, small.Get()) : -1;
+    if (largeIndex >= 0 && smallIndex == largeIndex)
+        return smallIndex;
+    if (largeIndex >= 0)
+        ImageList_Remove(largeIcons, largeIndex);
+    if (smallIndex >= 0)
+        ImageList_Remove(smallIcons, smallIndex);
+    return -1;
+}
+
+void IconCache::SetImageSizes(int small, int large)
+{
+    ScopedLock hold(*this);
+    if (closed || (small == smallSize && large == largeSize))
+        return;
+    smallSize = small;
+    largeSize = large;
+    ImageList_SetIconSize(smallIcons, small, small);
+    ImageList_SetIconSize(largeIcons, large, large);
+    // Every index must come back as it was: past a picture that cannot be
+    // made the later ones would shift, so they are left out and draw nothing.
+    for (size_t index = 0; index < sources.size(); ++index) {
+        if (AddImages(sources[index]) != static_cast<int>(index))
+            break;
     }
 }
 

@@ -10,6 +10,10 @@
 
 class WorkerGate;
 
+// The sizes of the list's and the detail pane's pictures at 96 DPI.
+const int smallPictureSize = 32;
+const int largePictureSize = 48;
+
 // One known profile picture file name and where its image sits in both lists.
 struct IconRecord {
     char name[264];  // the last segment of the icon address; the lookup key
@@ -31,15 +35,21 @@ public:
 
     // Makes sure a record exists for the file name of url: downloads, decodes
     // and stores the picture the first time a name is seen. Blocking. The
-    // 32x32 image is always filtered from the picture; the 48x48 one is the
-    // picture itself when it has that size and is filtered to it otherwise.
+    // small image (32x32 at 96 DPI) is always filtered from the picture; the
+    // large one (48x48) is the picture itself when it has that size and is
+    // filtered to it otherwise.
     void Add(const char* url) override;
+
+    // The sizes the windows draw the pictures at. A change makes both lists
+    // anew from the decoded pictures the cache keeps, with the same filter
+    // and the same indexes; handles stay the same.
+    void SetImageSizes(int small, int large);
 
     // The image index recorded for the file name of url; -1 when the address
     // has no file name, the name is unknown or its picture could not be made.
     int IndexOf(const char* url) const;
 
-    // 48x48 (detail pane) and 32x32 (timeline list) images, one index for both.
+    // Large (detail pane) and small (timeline list) images, one index for both.
     // The handles never change; draw from them while holding a ScopedLock.
     HIMAGELIST LargeIcons() const { return largeIcons; }
     HIMAGELIST SmallIcons() const { return smallIcons; }
@@ -67,6 +77,9 @@ public:
 
 private:
     int FindRecord(const char* name) const;
+    // Adds source at the present sizes to both lists; its index, or -1 with
+    // the lists as they were.
+    int AddImages(HBITMAP source);
 
     // Deliberately never deleted: a detached worker that is still inside Add
     // when the process runs its static destructors must still be able to take
@@ -75,6 +88,11 @@ private:
     WorkerGate* gate;
     bool closed;
     std::vector<IconRecord> records;
+    // The decoded pictures by image index, for making the images at another
+    // size.
+    std::vector<HBITMAP> sources;
+    std::atomic<int> smallSize{smallPictureSize};
+    std::atomic<int> largeSize{largePictureSize};
     std::atomic<unsigned> picturesRecorded{0};
     HIMAGELIST largeIcons;
     HIMAGELIST smallIcons;

@@ -24,6 +24,8 @@ ComposeView::ComposeView() : CDialogImpl<ComposeView>(composeDialogResource) {}
 
 ComposeView::~ComposeView()
 {
+    if (labelFont != nullptr)
+        ::DeleteObject(labelFont);
     if (filtering) {
         if (CMessageLoop* loop = appModule.GetMessageLoop())
             loop->RemoveMessageFilter(this);
@@ -65,13 +67,14 @@ LRESULT ComposeView::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     edit = GetDlgItem(statusTextControl);
     sendButton = GetDlgItem(sendButtonControl);
     counter = GetDlgItem(counterControl);
-    SetTextInset(edit);
+    templateDpi = dpi;
+    SetTextInset(edit, dpi);
     edit.SetFocus();
     edit.SetAutoURLDetect(true);
     edit.SetEventMask(ENM_CHANGE | ENM_LINK);
     edit.LimitText(statusLimit);
     edit.SetLangOptions(0xFFFFFFFF);
-    const HFONT font = CreatePaneFont();
+    const HFONT font = CreatePaneFont(dpi);
     edit.SetFont(font, true);
     SetPaneLineSpacing(edit);
     ::DeleteObject(font);
@@ -86,10 +89,29 @@ LRESULT ComposeView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
 {
     const int width = LOWORD(lParam);
     const int height = HIWORD(lParam);
-    edit.MoveWindow(5, 0, width - 85, height - 5);
-    counter.MoveWindow(width - 75, 0, 67, 13);
-    sendButton.MoveWindow(width - 75, 14, 67, height - 19);
+    const int buttonLeft = width - ScaleToDpi(75, dpi);
+    const int buttonWidth = ScaleToDpi(67, dpi);
+    edit.MoveWindow(ScaleToDpi(5, dpi), 0, width - ScaleToDpi(85, dpi), height - ScaleToDpi(5, dpi));
+    counter.MoveWindow(buttonLeft, 0, buttonWidth, ScaleToDpi(13, dpi));
+    sendButton.MoveWindow(buttonLeft, ScaleToDpi(14, dpi), buttonWidth, height - ScaleToDpi(19, dpi));
     return 0;
+}
+
+void ComposeView::SetDpi(UINT newDpi)
+{
+    dpi = newDpi;
+    const HFONT oldFont = labelFont;
+    labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
+    const HFONT font = labelFont != nullptr ? labelFont : GetFont();
+    counter.SetFont(font, true);
+    sendButton.SetFont(font, true);
+    if (oldFont != nullptr)
+        ::DeleteObject(oldFont);
+    SetPaneFont(edit, dpi);
+    RECT client;
+    GetClientRect(&client);
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    SetTextInset(edit, dpi);
 }
 
 LRESULT ComposeView::OnSetFocus(UINT, WPARAM, LPARAM, bool&)
