@@ -99,7 +99,9 @@ LRESULT ComposeView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
 
 void ComposeView::SetDpi(UINT newDpi)
 {
+    const UINT oldDpi = dpi;
     dpi = newDpi;
+    const RECT insets = TextInsets(edit);
     const HFONT oldFont = labelFont;
     labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
     const HFONT font = labelFont != nullptr ? labelFont : GetFont();
@@ -111,7 +113,7 @@ void ComposeView::SetDpi(UINT newDpi)
     RECT client;
     GetClientRect(&client);
     SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    SetTextInset(edit, dpi);
+    SetTextInsets(edit, ScaleRect(insets, oldDpi, dpi));
 }
 
 LRESULT ComposeView::OnSetFocus(UINT, WPARAM, LPARAM, bool&)

@@ -96,7 +96,9 @@ LRESULT DetailView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
 
 void DetailView::SetDpi(UINT newDpi)
 {
+    const UINT oldDpi = dpi;
     dpi = newDpi;
+    const RECT insets = TextInsets(edit);
     const HFONT oldFont = labelFont;
     labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
     const HFONT font = labelFont != nullptr ? labelFont : GetFont();
@@ -112,7 +114,7 @@ void DetailView::SetDpi(UINT newDpi)
     RECT client;
     GetClientRect(&client);
     SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    SetTextInset(edit, dpi);
+    SetTextInsets(edit, ScaleRect(insets, oldDpi, dpi));
 }
 
 // The time label spans W-135 to W-8; it reaches further left only when its

@@ -64,3 +64,24 @@ RECT ScaleRect(const RECT& rect, UINT templateDpi, UINT dpi)
     return {::MulDiv(rect.left, to, from), ::MulDiv(rect.top, to, from), ::MulDiv(rect.right, to, from),
             ::MulDiv(rect.bottom, to, from)};
 }
+
+RECT TextInsets(const CRichEditCtrl& edit)
+{
+    RECT client;
+    edit.GetClientRect(&client);
+    RECT format = client;
+    edit.GetRect(&format);
+    return {format.left - client.left, format.top - client.top, client.right - format.right,
+            client.bottom - format.bottom};
+}
+
+void SetTextInsets(const CRichEditCtrl& edit, const RECT& insets)
+{
+    RECT rect;
+    edit.GetClientRect(&rect);
+    rect.left += insets.left;
+    rect.top += insets.top;
+    rect.right -= insets.right;
+    rect.bottom -= insets.bottom;
+    edit.SetRect(rect);
+}

@@ -22,6 +22,12 @@ void SetPaneFont(const CRichEditCtrl& edit, UINT dpi);
 // are the same, else a font the caller deletes.
 HFONT CreateDialogFontAt(HWND dialog, UINT templateDpi, UINT dpi);
 
+// How far the formatting rectangle of edit lies inside its client area on
+// each side (the control moves it with the client area's edges as it is
+// sized); and the formatting rectangle set from such insets.
+RECT TextInsets(const CRichEditCtrl& edit);
+void SetTextInsets(const CRichEditCtrl& edit, const RECT& insets);
+
 // A rectangle laid out at templateDpi, at dpi.
 RECT ScaleRect(const RECT& rect, UINT templateDpi, UINT dpi);
 
