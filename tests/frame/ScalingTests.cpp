@@ -50,15 +50,6 @@ const Status statuses[] = {
      "Wed Mar 10 00:05:07 +0000 2010"},
 };
 
-std::string Utf8Of(const char* text)
-{
-    wchar_t wide[512];
-    const int length = ::MultiByteToWideChar(932, 0, text, -1, wide, 512);
-    char utf8[1024];
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8, sizeof utf8, nullptr, nullptr);
-    return utf8;
-}
-
 std::string SourcePath(const char* relative)
 {
     return WindowsPath(std::string(LARKSPUR_TEST_SOURCE) + "/" + relative);
@@ -86,26 +77,6 @@ std::vector<COLORREF> ReadPicture(const std::string& path, int& width, int& heig
     }
     picture.UnlockBits(&data);
     return pixels;
-}
-
-// A 32-bit top-down BMP of pixels, for a person (and the reference) to use.
-bool WriteBitmap(const std::string& path, const std::vector<COLORREF>& pixels, int width, int height)
-{
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {sizeof info, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-    std::vector<DWORD> bits;
-    for (const COLORREF colour : pixels)
-        bits.push_back(static_cast<DWORD>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    std::fwrite(&file, sizeof file, 1, out);
-    std::fwrite(&info, sizeof info, 1, out);
-    std::fwrite(bits.data(), sizeof(DWORD), bits.size(), out);
-    return std::fclose(out) == 0;
 }
 
 class Scaling : public testing::Test {
