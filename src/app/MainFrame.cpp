@@ -20,8 +20,10 @@ const UINT timelineListId = 0xE900;
 const int detailMinimum = 80;
 const int composeMinimum = 48;
 const int innerBarStart = 500;
-// Below 30 pixels at 96 DPI the picture strips are the nearest.
+// The toolbar's pictures at 24 and 32 pixels, beside the 16-pixel bitmap of
+// its resource: 150 % and 200 % take them whole.
 const ToolBarStrip toolBarStrips[] = {{24, toolBar24Resource}, {32, toolBar32Resource}};
+const int toolBarStripCount = sizeof toolBarStrips / sizeof toolBarStrips[0];
 
 const char receivingText[] = "タイムライン受信中 ...";
 
@@ -136,7 +138,7 @@ void MainFrame::CreateBars()
     toolBar = CreateSimpleToolBarCtrl(mainFrameResource,
                                                  barStyle | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN
                                                      | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_LIST,
-                                      topBarId, toolBarStrips, 2, dpi);
+                                      topBarId, toolBarStrips, toolBarStripCount, dpi);
     CreateSimpleReBarCtrl(barStyle | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER);
     AddSimpleReBarBand(toolBar, true);
 
@@ -221,9 +223,10 @@ LRESULT MainFrame::OnTimer(UINT, WPARAM, LPARAM, bool&)
 }
 
 // The window moved to a display of another DPI (or that display's scale
-// changed): every size is laid out anew at the new DPI, splitter bars keep
-// their place in proportion, and the window takes the rectangle the system
-// suggests.
+// changed): fonts, panes and pictures are laid out anew at the new DPI,
+// splitter bars keep their place in proportion, and the window takes the
+// rectangle the system suggests. The toolbar keeps the pictures it was made
+// with.
 LRESULT MainFrame::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
 {
     const UINT oldDpi = dpi;
