@@ -3,9 +3,9 @@
 # inch: sets LogPixels in the test prefix (Wine 8 takes the system DPI, and
 # the fonts' with it, from HKCU\Control Panel\Desktop; the fonts key under
 # HKLM alone changes nothing, it is kept in step), restarts the prefix's
-# server so that every process starts at that DPI, and runs the program on an X display of its own, large
-# enough for a window scaled to 200 %. Afterwards the prefix is at 96 DPI
-# again. Run through scripts/test.sh (it prepares the prefix).
+# server so that every process starts at that DPI, and runs the program on
+# an X display of its own, large enough for a window scaled to 200 %.
+# Afterwards the prefix is at 96 DPI again. Run through scripts/test.sh (it prepares the prefix).
 #
 #   dpi-run.sh DPI PROGRAM [ARGS...]
 set -u
