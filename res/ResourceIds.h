@@ -13,6 +13,9 @@
 #define timelineMenuResource 207
 #define composeMenuResource 208
 #define composeAcceleratorResource 205
+// The toolbar bitmap at 24 and 32 pixels, for displays above 96 DPI.
+#define toolBar24Resource 210
+#define toolBar32Resource 211
 
 // Controls of the dialog templates. The text box of both panes is 1000.
 #define statusTextControl 1000

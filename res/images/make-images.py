@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the toolbar strip (toolbar.bmp) and the program icon (larkspur.ico)
-beside this script from the pixel art held below.
+"""Writes the toolbar strips (toolbar.bmp, toolbar24.bmp, toolbar32.bmp) and
+the program icon (larkspur.ico) beside this script from the pixel art held
+below.
 
 The pictures are character grids, one character a pixel, read through the
 legend. Nothing depends on time or on the machine, so every run writes the
@@ -269,9 +270,32 @@ def Indices(picture, colours, transparent):
     return [[0 if c == transparent else legend[c] for c in row] for row in rows]
 
 
-def ToolbarBitmap():
+# The toolbar's pictures in button order. A new button's picture is drawn
+# once at 16 x 17 above and added here; every strip gets it at its size.
+toolbarImages = [reloadImage, cutImage, copyImage, pasteImage, settingsImage]
+
+# The strips by image width: 16 for 96 DPI, 24 and 32 for displays scaled to
+# 150 % and 200 %. Heights keep the 16 x 17 proportion.
+toolbarSizes = {16: "toolbar.bmp", 24: "toolbar24.bmp", 32: "toolbar32.bmp"}
+
+
+def ScaledPicture(picture, width):
+    """The picture at width pixels (height in proportion, rounded half up),
+    each pixel taken from the source pixel under its centre: the edges stay
+    sharp and the 16-pixel picture is returned as it is."""
+    rows = Rows(picture)
+    sourceWidth, sourceHeight = len(rows[0]), len(rows)
+    height = (sourceHeight * width * 2 + sourceWidth) // (sourceWidth * 2)
+    return "\n".join(
+        "".join(rows[(2 * y + 1) * sourceHeight // (2 * height)][(2 * x + 1) * sourceWidth // (2 * width)]
+                for x in range(width))
+        for y in range(height))
+
+
+def ToolbarBitmap(size=16):
     colours = basicColours
-    picture = JoinSideBySide([reloadImage, cutImage, copyImage, pasteImage, settingsImage]).replace(".", "s")
+    pictures = [ScaledPicture(image, size) for image in toolbarImages]
+    picture = JoinSideBySide(pictures).replace(".", "s")
     rows = Indices(picture, colours, None)
     pixels = b"".join(PackRow(row, 4) for row in reversed(rows))
     info = InfoHeader(len(rows[0]), len(rows), 4, len(pixels), 16) + PaletteBytes(colours, 16)
@@ -305,7 +329,8 @@ def IconFile():
 
 def Main():
     folder = Path(__file__).resolve().parent
-    (folder / "toolbar.bmp").write_bytes(ToolbarBitmap())
+    for size, name in toolbarSizes.items():
+        (folder / name).write_bytes(ToolbarBitmap(size))
     (folder / "larkspur.ico").write_bytes(IconFile())
 
 

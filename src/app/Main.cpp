@@ -1,5 +1,6 @@
 #include "CAppModule.h"
 #include "CMessageLoop.h"
+#include "DpiScale.h"
 #include "MainFrame.h"
 #include "ResourceIds.h"
 #include "TimelineModel.h"
@@ -27,10 +28,13 @@ int RunMainWindow(LPSTR, int showCommand)
     int result = 0;
     {
         MainFrame frame;
-        // Centred on the primary screen, not clamped to it.
-        const int left = (::GetSystemMetrics(SM_CXSCREEN) - frameWidth) / 2;
-        const int top = (::GetSystemMetrics(SM_CYSCREEN) - frameHeight) / 2;
-        const RECT rect = {left, top, left + frameWidth, top + frameHeight};
+        // Centred on the primary screen, not clamped to it, at its DPI.
+        const UINT dpi = SystemDpi();
+        const int width = ScaleToDpi(frameWidth, dpi);
+        const int height = ScaleToDpi(frameHeight, dpi);
+        const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+        const RECT rect = {left, top, left + width, top + height};
         if (frame.CreateFrame(rect) != nullptr) {
             frame.ShowWindow(showCommand);
             result = loop.Run();

@@ -21,6 +21,10 @@ const UINT timelineListId = 0xE900;
 const int detailMinimum = 80;
 const int composeMinimum = 48;
 const int innerBarStart = 500;
+// The toolbar's pictures at 24 and 32 pixels, beside the 16-pixel bitmap of
+// its resource: 150 % and 200 % take them whole.
+const ToolBarStrip toolBarStrips[] = {{24, toolBar24Resource}, {32, toolBar32Resource}};
+const int toolBarStripCount = sizeof toolBarStrips / sizeof toolBarStrips[0];
 
 const DWORD barStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 
@@ -50,6 +54,7 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
     static const MessageMapEntry<MainFrame> messageMap[] = {
         OnMessage<MainFrame>(WM_CREATE, &MainFrame::OnCreate),
         OnMessage<MainFrame>(WM_TIMER, &MainFrame::OnTimer),
+        OnMessage<MainFrame>(WM_DPICHANGED, &MainFrame::OnDpiChanged),
         OnNotifyCode<MainFrame>(LVN_ITEMCHANGED, &MainFrame::OnItemChanged),
         OnCommand<MainFrame>(autoReloadCommand, &MainFrame::OnAutoReload),
         OnCommand<MainFrame>(settingsCommand, &MainFrame::OnSettings),
@@ -107,6 +112,7 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
     if ((user[0] == 0 || password[0] == 0) && ShowSettingsDialog())
         ApplySettings();
 
+    dpi = WindowDpi(handle);
     CreateBars();
     CreatePanes();
 
@@ -132,7 +138,8 @@ void MainFrame::CreateBars()
 {
     toolBar = CreateSimpleToolBarCtrl(mainFrameResource,
                                                  barStyle | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN
-                                                     | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_LIST);
+                                                     | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_LIST,
+                                      topBarId, toolBarStrips, toolBarStripCount, dpi);
     CreateSimpleReBarCtrl(barStyle | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER);
     AddSimpleReBarBand(toolBar, true);
 
@@ -154,12 +161,16 @@ void MainFrame::CreatePanes()
 {
     clientWindow = outerSplitter.Create(handle, barStyle);
     innerSplitter.Create(outerSplitter, barStyle);
+    detailView.dpi = dpi;
+    composeView.dpi = dpi;
+    timelineView.dpi = dpi;
+    Icons().SetImageSizes(ScaleToDpi(smallPictureSize, dpi), ScaleToDpi(largePictureSize, dpi));
     detailView.Create(outerSplitter);
     composeView.Create(innerSplitter);
     timelineView.Create(innerSplitter, timelineListId);
 
-    outerSplitter.SetMinimumPaneSize(detailMinimum);
-    outerSplitter.SetSplitterPos(detailMinimum);
+    outerSplitter.SetMinimumPaneSize(ScaleToDpi(detailMinimum, dpi));
+    outerSplitter.SetSplitterPos(ScaleToDpi(detailMinimum, dpi));
     outerSplitter.SetSplitterPanes(detailView, innerSplitter);
     outerSplitter.SetDefaultActivePane(1);
 
@@ -167,8 +178,8 @@ void MainFrame::CreatePanes()
 
     UpdateLayout();
 
-    innerSplitter.SetMinimumPaneSize(composeMinimum);
-    innerSplitter.SetSplitterPos(innerBarStart);
+    innerSplitter.SetMinimumPaneSize(ScaleToDpi(composeMinimum, dpi));
+    innerSplitter.SetSplitterPos(ScaleToDpi(innerBarStart, dpi));
     innerSplitter.SetSplitterPanes(timelineView, composeView);
 }
 
@@ -212,6 +223,31 @@ void MainFrame::SetStatusText(const char* text)
 LRESULT MainFrame::OnTimer(UINT, WPARAM, LPARAM, bool&)
 {
     OnReloadTick();
+    return 0;
+}
+
+// The window moved to a display of another DPI (or that display's scale
+// changed): fonts, panes and pictures are laid out anew at the new DPI,
+// splitter bars keep their place in proportion, and the window takes the
+// rectangle the system suggests. The toolbar keeps the pictures it was made
+// with.
+LRESULT MainFrame::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
+{
+    const UINT oldDpi = dpi;
+    dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : defaultDpi;
+    Icons().SetImageSizes(ScaleToDpi(smallPictureSize, dpi), ScaleToDpi(largePictureSize, dpi));
+    detailView.SetDpi(dpi);
+    composeView.SetDpi(dpi);
+    timelineView.SetDpi(dpi);
+    const int outer = ::MulDiv(outerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
+    const int inner = ::MulDiv(innerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
+    outerSplitter.SetMinimumPaneSize(ScaleToDpi(detailMinimum, dpi));
+    innerSplitter.SetMinimumPaneSize(ScaleToDpi(composeMinimum, dpi));
+    const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, suggested, SWP_NOZORDER | SWP_NOACTIVATE);
+    outerSplitter.SetSplitterPos(outer);
+    innerSplitter.SetSplitterPos(inner);
+    ::RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     return 0;
 }
 

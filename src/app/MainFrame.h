@@ -60,6 +60,8 @@ public:
     CMultiPaneStatusBarCtrl statusBarCtrl;
     char iniPath[iniPathSize];
     int reloadInterval = 10;
+    // The DPI every size of the window is laid out for.
+    UINT dpi = defaultDpi;
 
     // What the list shows, the record count it was last given, and the ticks
     // since the last reload decision.
@@ -70,6 +72,7 @@ public:
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnItemChanged(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnAutoReload(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnSettings(UINT, WPARAM, LPARAM, bool&);

@@ -43,9 +43,11 @@ public:
         return created;
     }
 
-    HWND CreateSimpleToolBarCtrl(UINT resourceId, DWORD style, UINT id = topBarId)
+    HWND CreateSimpleToolBarCtrl(UINT resourceId, DWORD style, UINT id = topBarId, const ToolBarStrip* strips = nullptr,
+                                 int stripCount = 0, UINT dpi = defaultDpi)
     {
-        return CreateToolBarFromResource(appModule.GetResourceInstance(), this->handle, resourceId, style, id);
+        return CreateToolBarFromResource(appModule.GetResourceInstance(), this->handle, resourceId, style, id, strips,
+                                         stripCount, dpi);
     }
 
     bool CreateSimpleReBarCtrl(DWORD style, UINT id = topBarId)

@@ -17,6 +17,7 @@ public:
     }
     void GetSel(CHARRANGE* range) const { SendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(range)); }
     void SetRect(const RECT& rect) const { SendMessage(EM_SETRECT, 0, reinterpret_cast<LPARAM>(&rect)); }
+    void GetRect(RECT* rect) const { SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(rect)); }
     void LimitText(LONG characters) const { SendMessage(EM_EXLIMITTEXT, 0, characters); }
     void SetLangOptions(DWORD options) const { SendMessage(EM_SETLANGOPTIONS, 0, options); }
     void SetAutoURLDetect(bool on) const { SendMessage(EM_AUTOURLDETECT, on); }

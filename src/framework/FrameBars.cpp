@@ -3,6 +3,7 @@
 #include "CReBarCtrl.h"
 #include "CToolBarCtrl.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -101,7 +102,8 @@ bool LoadShortName(HINSTANCE instance, UINT id, char* text, int size)
     return LoadStringPart(instance, id, true, text, size);
 }
 
-HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id)
+HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id,
+                               const ToolBarStrip* strips, int stripCount, UINT dpi)
 {
     const HRSRC found = ::FindResourceA(instance, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(toolBarResourceType));
     const HGLOBAL loaded = found != nullptr ? ::LoadResource(instance, found) : nullptr;
@@ -120,7 +122,7 @@ HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId,
         TBBUTTON& button = buttons[static_cast<size_t>(i)];
         std::memset(&button, 0, sizeof button);
         if (data->items[i] == 0) {
-            button.iBitmap = separatorWidth;
+            button.iBitmap = ScaleToDpi(separatorWidth, dpi);
             button.fsStyle = BTNS_SEP;
         } else {
             button.iBitmap = images++;
@@ -139,22 +141,33 @@ HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId,
         return nullptr;
     const CToolBarCtrl toolBar(created);
     toolBar.SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
-    const int bits = BitmapBitsPerPixel(instance, resourceId);
+    ToolBarStrip strip = {data->width, resourceId};
+    const int wanted = ScaleToDpi(data->width, dpi);
+    for (int i = 0; i < stripCount; ++i) {
+        if (std::abs(strips[i].imageWidth - wanted) < std::abs(strip.imageWidth - wanted))
+            strip = strips[i];
+    }
+    const int imageWidth = strip.imageWidth;
+    const int imageHeight = ::MulDiv(data->height, imageWidth, data->width);
+    const int bits = BitmapBitsPerPixel(instance, strip.bitmapId);
     if (bits > 4) {
         // Deeper bitmaps keep their colours in an image list; a 32-bit one
         // carries its own transparency.
-        const HIMAGELIST list = ::ImageList_LoadImageA(instance, MAKEINTRESOURCEA(resourceId), data->width, 0,
+        const HIMAGELIST list = ::ImageList_LoadImageA(instance, MAKEINTRESOURCEA(strip.bitmapId), imageWidth, 0,
                                                        bits == 32 ? CLR_NONE : CLR_DEFAULT, IMAGE_BITMAP,
                                                        LR_CREATEDIBSECTION);
         toolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
     } else {
-        TBADDBITMAP bitmap = {instance, resourceId};
+        // The size first: the toolbar cuts the bitmap by it.
+        toolBar.SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
+        TBADDBITMAP bitmap = {instance, strip.bitmapId};
         toolBar.SendMessage(TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap));
     }
-    toolBar.SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(data->width, data->height));
+    toolBar.SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
     const int fontHeight = TextHeight(created);
-    const int height = (data->height > fontHeight ? data->height : fontHeight) + 7;
-    toolBar.SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(data->width + 7, height));
+    const int padding = ScaleToDpi(7, dpi);
+    const int height = (imageHeight > fontHeight ? imageHeight : fontHeight) + padding;
+    toolBar.SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(imageWidth + padding, height));
     toolBar.SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     return created;
 }

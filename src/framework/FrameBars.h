@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "DpiScale.h"
+
 // The pieces of a frame window's bars that do not depend on the frame's type.
 
 // Control ids of the frame's bars and the id of its first rebar band.
@@ -18,9 +20,20 @@ const UINT firstBandId = 0xEB00;
 bool LoadPromptText(HINSTANCE instance, UINT id, char* text, int size);
 bool LoadShortName(HINSTANCE instance, UINT id, char* text, int size);
 
+// A bitmap of the toolbar's images drawn at another width (the height in
+// proportion), for displays above 96 DPI.
+struct ToolBarStrip {
+    int imageWidth;
+    UINT bitmapId;
+};
+
 // A toolbar made from a TOOLBAR resource and the bitmap of the same id:
 // buttons and separators in resource order, images taken in button order.
-HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id);
+// At dpi the images come from the strip (that bitmap or one of strips)
+// whose width is nearest the resource's width scaled to dpi, never
+// stretched; button padding and separators scale with dpi.
+HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id,
+                               const ToolBarStrip* strips = nullptr, int stripCount = 0, UINT dpi = defaultDpi);
 
 // Gives the buttons of these commands their short name (or, without one,
 // their whole string) as text shown beside the picture; the other buttons

@@ -13,8 +13,6 @@
 namespace {
 
 const COLORREF maskColour = RGB(255, 255, 255);
-const int smallSize = 32;
-const int largeSize = 48;
 
 bool IsSafeFileByte(unsigned char c)
 {
@@ -111,6 +109,9 @@ IconCache::~IconCache()
     largeIcons = nullptr;
     smallIcons = nullptr;
     std::vector<IconRecord>().swap(records);
+    for (const HBITMAP source : sources)
+        DeleteObject(source);
+    std::vector<HBITMAP>().swap(sources);
 }
 
 IconCache::ScopedLock::ScopedLock(const IconCache& cache) : section(&cache.section)
@@ -147,29 +148,29 @@ bool IconCache::NameNewPicture(const char* url, char (&name)[264], char (&path)[
     return (gate == nullptr || !gate->IsClosed()) && IconTempPath(name, path);
 }
 
-// Decoding: the picture at path as the two images the lists take. Either
-// may be null when the file is no picture GDI+ can read.
-IconCache::ImagePair IconCache::DecodePicture(const char* path)
+// Decoding: the picture at path, and its two images at the sizes of the
+// moment, made here so that the lock is not held while they are filtered.
+// Everything is null when the file is no picture GDI+ can read; the large
+// image is null when the picture itself has the large size.
+IconCache::ImagePair IconCache::DecodePicture(const char* path) const
 {
     ImagePair images;
-    HBITMAP decoded = DecodeIconFile(path);
-    if (decoded == nullptr)
+    images.source = DecodeIconFile(path);
+    if (images.source == nullptr)
         return images;
-    images.smallImage = ScaleBitmap(decoded, smallSize, smallSize);
-    if (HasSize(decoded, largeSize)) {
-        images.largeImage = decoded;
-        return images;
-    }
-    images.largeImage = ScaleBitmap(decoded, largeSize, largeSize);
-    DeleteObject(decoded);
+    const int large = largeSize;
+    images.smallImage = ScaleBitmap(images.source, smallSize, smallSize);
+    if (!HasSize(images.source, large))
+        images.largeImage = ScaleBitmap(images.source, large, large);
     return images;
 }
 
 // Recording: the images into both lists at one index and the record under
 // name; a picture that could not be made is recorded with -1, so it is not
-// asked for again. Under the lock; nothing when the cache is closed or the
-// name was recorded meanwhile by another scrape.
-void IconCache::Record(const char* name, const ImagePair& images)
+// asked for again. The cache keeps the decoded picture (taken from images)
+// for a later change of sizes. Under the lock; nothing when the cache is
+// closed or the name was recorded meanwhile by another scrape.
+void IconCache::Record(const char* name, ImagePair& images)
 {
     ScopedLock hold(*this);
     if (closed || FindRecord(name) >= 0)
@@ -178,23 +179,24 @@ void IconCache::Record(const char* name, const ImagePair& images)
     IconRecord record;
     memcpy(record.name, name, sizeof record.name);
     record.imageIndex = -1;
-    if (images.largeImage && images.smallImage) {
-        int largeIndex = AddOneImage(largeIcons, images.largeImage);
-        int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, images.smallImage) : -1;
-        // One index must serve both lists: undo a half-made pair.
-        if (largeIndex >= 0 && smallIndex == largeIndex) {
-            record.imageIndex = smallIndex;
-        } else {
-            if (largeIndex >= 0)
-                ImageList_Remove(largeIcons, largeIndex);
-            if (smallIndex >= 0)
-                ImageList_Remove(smallIcons, smallIndex);
-        }
+    if (images.source) {
+        const HBITMAP large = images.largeImage ? images.largeImage : images.source;
+        if (images.smallImage && HasSize(images.smallImage, smallSize) && HasSize(large, largeSize))
+            record.imageIndex = AddPair(large, images.smallImage);
+        else // the sizes changed while the picture was decoded
+            record.imageIndex = AddImages(images.source);
     }
     try {
+        // Room for the source first, so that keeping it cannot fail once
+        // the record is in.
+        if (record.imageIndex >= 0 && sources.size() == sources.capacity())
+            sources.reserve(sources.size() * 2 + 16);
         records.push_back(record);
-        if (record.imageIndex >= 0)
+        if (record.imageIndex >= 0) {
+            sources.push_back(images.source);
+            images.source = nullptr;
             ++picturesRecorded;
+        }
     } catch (const std::bad_alloc&) {
         // No record means the images would never be found: give them back.
         if (record.imageIndex >= 0) {
@@ -220,14 +222,59 @@ void IconCache::Add(const char* url)
     // program may shut GDI+ down.
     const WorkerGate::Pass pass(gate);
     if (pass.IsInside()) {
-        const ImagePair images = DecodePicture(path);
+        ImagePair images = DecodePicture(path);
         Record(name, images);
-        if (images.largeImage)
-            DeleteObject(images.largeImage);
-        if (images.smallImage)
-            DeleteObject(images.smallImage);
+        for (const HBITMAP bitmap : {images.source, images.largeImage, images.smallImage}) {
+            if (bitmap)
+                DeleteObject(bitmap);
+        }
     }
     DeleteFileA(path);
+}
+
+// One index must serve both lists: a half-made pair is undone and gives -1.
+int IconCache::AddPair(HBITMAP largeImage, HBITMAP smallImage)
+{
+    const int largeIndex = AddOneImage(largeIcons, largeImage);
+    const int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, smallImage) : -1;
+    if (largeIndex >= 0 && smallIndex == largeIndex)
+        return smallIndex;
+    if (largeIndex >= 0)
+        ImageList_Remove(largeIcons, largeIndex);
+    if (smallIndex >= 0)
+        ImageList_Remove(smallIcons, smallIndex);
+    return -1;
+}
+
+int IconCache::AddImages(HBITMAP source)
+{
+    const HBITMAP large = HasSize(source, largeSize) ? nullptr : ScaleBitmap(source, largeSize, largeSize);
+    const HBITMAP small = ScaleBitmap(source, smallSize, smallSize);
+    int index = -1;
+    if (small && HasSize(large ? large : source, largeSize))
+        index = AddPair(large ? large : source, small);
+    for (const HBITMAP bitmap : {large, small}) {
+        if (bitmap)
+            DeleteObject(bitmap);
+    }
+    return index;
+}
+
+void IconCache::SetImageSizes(int small, int large)
+{
+    ScopedLock hold(*this);
+    if (closed || (small == smallSize && large == largeSize))
+        return;
+    smallSize = small;
+    largeSize = large;
+    ImageList_SetIconSize(smallIcons, small, small);
+    ImageList_SetIconSize(largeIcons, large, large);
+    // Every index must come back as it was: past a picture that cannot be
+    // made the later ones would shift, so they are left out and draw nothing.
+    for (size_t index = 0; index < sources.size(); ++index) {
+        if (AddImages(sources[index]) != static_cast<int>(index))
+            break;
+    }
 }
 
 int IconCache::IndexOf(const char* url) const

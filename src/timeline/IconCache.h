@@ -10,6 +10,10 @@
 
 class WorkerGate;
 
+// The sizes of the list's and the detail pane's pictures at 96 DPI.
+const int smallPictureSize = 32;
+const int largePictureSize = 48;
+
 // One known profile picture file name and where its image sits in both lists.
 struct IconRecord {
     char name[264];  // the last segment of the icon address; the lookup key
@@ -32,15 +36,21 @@ public:
     // Makes sure a record exists for the file name of url: names, downloads,
     // decodes and records the picture the first time a name is seen; a failed
     // download records nothing, so a later call tries again. Blocking. The
-    // 32x32 image is always filtered from the picture; the 48x48 one is the
-    // picture itself when it has that size and is filtered to it otherwise.
+    // small image (32x32 at 96 DPI) is always filtered from the picture; the
+    // large one (48x48) is the picture itself when it has that size and is
+    // filtered to it otherwise.
     void Add(const char* url) override;
+
+    // The sizes the windows draw the pictures at. A change makes both lists
+    // anew from the decoded pictures the cache keeps, with the same filter
+    // and the same indexes; handles stay the same.
+    void SetImageSizes(int small, int large);
 
     // The image index recorded for the file name of url; -1 when the address
     // has no file name, the name is unknown or its picture could not be made.
     int IndexOf(const char* url) const;
 
-    // 48x48 (detail pane) and 32x32 (timeline list) images, one index for both.
+    // Large (detail pane) and small (timeline list) images, one index for both.
     // The handles never change; draw from them while holding a ScopedLock.
     HIMAGELIST LargeIcons() const { return largeIcons; }
     HIMAGELIST SmallIcons() const { return smallIcons; }
@@ -67,17 +77,23 @@ public:
     };
 
 private:
-    // The decoded picture at both sizes; the caller deletes both bitmaps.
+    // The decoded picture and its images at both sizes; the caller deletes
+    // what is left in it (Record takes the source when it keeps it).
     struct ImagePair {
+        HBITMAP source = nullptr;
         HBITMAP largeImage = nullptr;
         HBITMAP smallImage = nullptr;
     };
 
     // Add's four steps: naming, download (GetToFile), decoding, recording.
     bool NameNewPicture(const char* url, char (&name)[264], char (&path)[MAX_PATH]) const;
-    static ImagePair DecodePicture(const char* path);
-    void Record(const char* name, const ImagePair& images);
+    ImagePair DecodePicture(const char* path) const;
+    void Record(const char* name, ImagePair& images);
     int FindRecord(const char* name) const;
+    // Adds the two images, or source at the present sizes, to both lists;
+    // the index, or -1 with the lists as they were.
+    int AddPair(HBITMAP largeImage, HBITMAP smallImage);
+    int AddImages(HBITMAP source);
 
     // Deliberately never deleted: a detached worker that is still inside Add
     // when the process runs its static destructors must still be able to take
@@ -86,6 +102,11 @@ private:
     WorkerGate* gate;
     bool closed;
     std::vector<IconRecord> records;
+    // The decoded pictures by image index, for making the images at another
+    // size.
+    std::vector<HBITMAP> sources;
+    std::atomic<int> smallSize{smallPictureSize};
+    std::atomic<int> largeSize{largePictureSize};
     std::atomic<unsigned> picturesRecorded{0};
     HIMAGELIST largeIcons;
     HIMAGELIST smallIcons;

@@ -25,6 +25,8 @@ ComposeView::ComposeView() : CDialogImpl<ComposeView>(composeDialogResource) {}
 
 ComposeView::~ComposeView()
 {
+    if (labelFont != nullptr)
+        ::DeleteObject(labelFont);
     if (filtering) {
         if (CMessageLoop* loop = appModule.GetMessageLoop())
             loop->RemoveMessageFilter(this);
@@ -68,13 +70,14 @@ LRESULT ComposeView::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     edit = GetDlgItem(statusTextControl);
     sendButton = GetDlgItem(sendButtonControl);
     counter = GetDlgItem(counterControl);
-    SetTextInset(edit);
+    templateDpi = dpi;
+    SetTextInset(edit, dpi);
     edit.SetFocus();
     edit.SetAutoURLDetect(true);
     edit.SetEventMask(ENM_CHANGE | ENM_LINK);
     edit.LimitText(statusLimit);
     edit.SetLangOptions(0xFFFFFFFF);
-    const HFONT font = CreatePaneFont();
+    const HFONT font = CreatePaneFont(dpi);
     edit.SetFont(font, true);
     SetPaneLineSpacing(edit);
     ::DeleteObject(font);
@@ -89,10 +92,31 @@ LRESULT ComposeView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
 {
     const int width = LOWORD(lParam);
     const int height = HIWORD(lParam);
-    edit.MoveWindow(5, 0, width - 85, height - 5);
-    counter.MoveWindow(width - 75, 0, 67, 13);
-    sendButton.MoveWindow(width - 75, 14, 67, height - 19);
+    const int buttonLeft = width - ScaleToDpi(75, dpi);
+    const int buttonWidth = ScaleToDpi(67, dpi);
+    edit.MoveWindow(ScaleToDpi(5, dpi), 0, width - ScaleToDpi(85, dpi), height - ScaleToDpi(5, dpi));
+    counter.MoveWindow(buttonLeft, 0, buttonWidth, ScaleToDpi(13, dpi));
+    sendButton.MoveWindow(buttonLeft, ScaleToDpi(14, dpi), buttonWidth, height - ScaleToDpi(19, dpi));
     return 0;
+}
+
+void ComposeView::SetDpi(UINT newDpi)
+{
+    const UINT oldDpi = dpi;
+    dpi = newDpi;
+    const RECT insets = TextInsets(edit);
+    const HFONT oldFont = labelFont;
+    labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
+    const HFONT font = labelFont != nullptr ? labelFont : GetFont();
+    counter.SetFont(font, true);
+    sendButton.SetFont(font, true);
+    if (oldFont != nullptr)
+        ::DeleteObject(oldFont);
+    SetPaneFont(edit, dpi);
+    RECT client;
+    GetClientRect(&client);
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    SetTextInsets(edit, ScaleRect(insets, oldDpi, dpi));
 }
 
 LRESULT ComposeView::OnSetFocus(UINT, WPARAM, LPARAM, bool&)

@@ -4,6 +4,7 @@
 #include "CMessageLoop.h"
 #include "CRichEditCtrl.h"
 #include "CWindowImpl.h"
+#include "DpiScale.h"
 
 // The pane in which the user writes a status: a rich edit control limited to
 // 140 characters, a counter of the characters left and the send button. A
@@ -32,6 +33,12 @@ public:
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    // Lays the pane out and makes its fonts for another DPI.
+    void SetDpi(UINT newDpi);
+
+    // The DPI the pane is laid out for; set before Create.
+    UINT dpi = defaultDpi;
+
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnSize(UINT, WPARAM, LPARAM, bool&);
@@ -50,6 +57,10 @@ private:
     CWindow counter;
     HACCEL accelerators = nullptr;
     bool filtering = false;
+    // The DPI the template was laid out at, and the button's and counter's
+    // font at any other DPI.
+    UINT templateDpi = defaultDpi;
+    HFONT labelFont = nullptr;
 };
 
 #endif

@@ -36,6 +36,12 @@ bool IconStatic::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESUL
 
 DetailView::DetailView() : CDialogImpl<DetailView>(detailDialogResource) {}
 
+DetailView::~DetailView()
+{
+    if (labelFont != nullptr)
+        ::DeleteObject(labelFont);
+}
+
 bool DetailView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     static const MessageMapEntry<DetailView> messageMap[] = {
@@ -58,9 +64,14 @@ LRESULT DetailView::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     nameLabel = GetDlgItem(nameLabelControl);
     timeLabel = GetDlgItem(timeLabelControl);
     iconStatic.SubclassWindow(GetDlgItem(iconControl));
-    SetTextInset(edit);
+    templateDpi = dpi;
+    iconStatic.GetWindowRect(&iconRect);
+    ::MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&iconRect), 2);
+    nameLabel.GetWindowRect(&nameRect);
+    ::MapWindowPoints(nullptr, handle, reinterpret_cast<POINT*>(&nameRect), 2);
+    SetTextInset(edit, dpi);
     edit.SetFocus();
-    const HFONT font = CreatePaneFont();
+    const HFONT font = CreatePaneFont(dpi);
     edit.SetFont(font, true);
     edit.SetLangOptions(0xFFFFFFFF);
     SetPaneLineSpacing(edit);
@@ -76,9 +87,34 @@ LRESULT DetailView::OnSize(UINT, WPARAM, LPARAM lParam, bool&)
 {
     const int width = LOWORD(lParam);
     const int height = HIWORD(lParam);
-    edit.MoveWindow(66, 22, width - 5 - 66, height - 1 - 22);
+    const int left = ScaleToDpi(66, dpi);
+    const int top = ScaleToDpi(22, dpi);
+    edit.MoveWindow(left, top, width - ScaleToDpi(5, dpi) - left, height - ScaleToDpi(1, dpi) - top);
     PlaceTimeLabel();
     return 0;
+}
+
+void DetailView::SetDpi(UINT newDpi)
+{
+    const UINT oldDpi = dpi;
+    dpi = newDpi;
+    const RECT insets = TextInsets(edit);
+    const HFONT oldFont = labelFont;
+    labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
+    const HFONT font = labelFont != nullptr ? labelFont : GetFont();
+    nameLabel.SetFont(font, true);
+    timeLabel.SetFont(font, true);
+    if (oldFont != nullptr)
+        ::DeleteObject(oldFont);
+    const RECT icon = ScaleRect(iconRect, templateDpi, dpi);
+    iconStatic.MoveWindow(icon.left, icon.top, icon.right - icon.left, icon.bottom - icon.top);
+    const RECT name = ScaleRect(nameRect, templateDpi, dpi);
+    nameLabel.MoveWindow(name.left, name.top, name.right - name.left, name.bottom - name.top);
+    SetPaneFont(edit, dpi);
+    RECT client;
+    GetClientRect(&client);
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    SetTextInsets(edit, ScaleRect(insets, oldDpi, dpi));
 }
 
 // The time label spans W-135 to W-8; it reaches further left only when its
@@ -96,11 +132,11 @@ void DetailView::PlaceTimeLabel()
     ::GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
     ::SelectObject(dc, old);
     ::ReleaseDC(timeLabel, dc);
-    const int right = client.right - 8;
-    int left = client.right - 135;
+    const int right = client.right - ScaleToDpi(8, dpi);
+    int left = client.right - ScaleToDpi(135, dpi);
     if (right - left < extent.cx + 2)
         left = right - extent.cx - 2;
-    timeLabel.MoveWindow(left, 6, right - left, 18 - 6);
+    timeLabel.MoveWindow(left, ScaleToDpi(6, dpi), right - left, ScaleToDpi(18 - 6, dpi));
 }
 
 LRESULT DetailView::OnContextMenu(UINT, WPARAM wParam, LPARAM lParam, bool&)

@@ -3,6 +3,7 @@
 
 #include "CRichEditCtrl.h"
 #include "CWindowImpl.h"
+#include "DpiScale.h"
 
 struct TimelineEntry;
 
@@ -21,6 +22,7 @@ public:
 class DetailView : public CDialogImpl<DetailView> {
 public:
     DetailView();
+    ~DetailView();
 
     // Replaces everything the pane shows with entry.
     void ShowEntry(const TimelineEntry& entry);
@@ -33,6 +35,12 @@ public:
     int IconIndex() const { return iconIndex; }
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // Lays the pane out and makes its fonts for another DPI.
+    void SetDpi(UINT newDpi);
+
+    // The DPI the pane is laid out for; set before Create.
+    UINT dpi = defaultDpi;
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&);
@@ -52,6 +60,12 @@ private:
     IconStatic iconStatic;
     int iconIndex = -1;
     char shownIconUrl[256] = "";
+    // The DPI the template was laid out at, where the picture and the name
+    // label were then, and the labels' font at any other DPI.
+    UINT templateDpi = defaultDpi;
+    RECT iconRect = {};
+    RECT nameRect = {};
+    HFONT labelFont = nullptr;
 };
 
 #endif

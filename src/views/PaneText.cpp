@@ -3,20 +3,20 @@
 #include <cstdlib>
 #include <cstring>
 
-void SetTextInset(const CRichEditCtrl& edit)
+void SetTextInset(const CRichEditCtrl& edit, UINT dpi)
 {
     RECT rect;
     edit.GetClientRect(&rect);
-    rect.left += 5;
-    rect.top += 5;
+    rect.left += ScaleToDpi(5, dpi);
+    rect.top += ScaleToDpi(5, dpi);
     edit.SetRect(rect);
 }
 
-HFONT CreatePaneFont()
+HFONT CreatePaneFont(UINT dpi)
 {
     const HDC screen = ::GetDC(nullptr);
     // 90 tenths of a point, in the screen's logical units.
-    POINT size = {0, ::MulDiv(::GetDeviceCaps(screen, LOGPIXELSY), 90, 720)};
+    POINT size = {0, ::MulDiv(static_cast<int>(dpi), 90, 720)};
     ::DPtoLP(screen, &size, 1);
     ::ReleaseDC(nullptr, screen);
     LOGFONTA font = {};
@@ -35,4 +35,53 @@ void SetPaneLineSpacing(const CRichEditCtrl& edit)
     format.bLineSpacingRule = 5;
     format.dyLineSpacing = 27;
     edit.SetParaFormat(format);
+}
+
+void SetPaneFont(const CRichEditCtrl& edit, UINT dpi)
+{
+    const HFONT font = CreatePaneFont(dpi);
+    edit.SetFont(font, true);
+    SetPaneLineSpacing(edit);
+    // The control keeps the face and size as its default format.
+    ::DeleteObject(font);
+}
+
+HFONT CreateDialogFontAt(HWND dialog, UINT templateDpi, UINT dpi)
+{
+    LOGFONTA font = {};
+    const HGDIOBJ dialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (dpi == templateDpi || dialogFont == nullptr || ::GetObjectA(dialogFont, sizeof font, &font) == 0)
+        return nullptr;
+    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(templateDpi));
+    font.lfWidth = ::MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(templateDpi));
+    return ::CreateFontIndirectA(&font);
+}
+
+RECT ScaleRect(const RECT& rect, UINT templateDpi, UINT dpi)
+{
+    const int to = static_cast<int>(dpi);
+    const int from = static_cast<int>(templateDpi);
+    return {::MulDiv(rect.left, to, from), ::MulDiv(rect.top, to, from), ::MulDiv(rect.right, to, from),
+            ::MulDiv(rect.bottom, to, from)};
+}
+
+RECT TextInsets(const CRichEditCtrl& edit)
+{
+    RECT client;
+    edit.GetClientRect(&client);
+    RECT format = client;
+    edit.GetRect(&format);
+    return {format.left - client.left, format.top - client.top, client.right - format.right,
+            client.bottom - format.bottom};
+}
+
+void SetTextInsets(const CRichEditCtrl& edit, const RECT& insets)
+{
+    RECT rect;
+    edit.GetClientRect(&rect);
+    rect.left += insets.left;
+    rect.top += insets.top;
+    rect.right -= insets.right;
+    rect.bottom -= insets.bottom;
+    edit.SetRect(rect);
 }

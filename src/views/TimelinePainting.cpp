@@ -41,20 +41,32 @@ private:
     HGDIOBJ oldBrush;
 };
 
-void FrameRow(HDC dc, const RECT& row, bool selected)
+// The dotted separator: the one-pixel cosmetic pen at 96 DPI; wider, a
+// geometric pen, since a cosmetic pen draws dots only one pixel wide.
+HPEN CreateSeparatorPen(int width)
+{
+    if (width <= 1)
+        return ::CreatePen(PS_DOT, 1, separator);
+    const LOGBRUSH brush = {BS_SOLID, separator, 0};
+    return ::ExtCreatePen(PS_GEOMETRIC | PS_DOT | PS_ENDCAP_FLAT, static_cast<DWORD>(width), &brush, 0, nullptr);
+}
+
+void FrameRow(HDC dc, const RECT& row, bool selected, UINT dpi)
 {
     if (selected) {
-        const DrawingTools tools(dc, ::CreatePen(PS_SOLID, 2, selectedFrame), ::CreateSolidBrush(white));
-        ::Rectangle(dc, row.left, row.top + 1, row.right, row.bottom);
+        const DrawingTools tools(dc, ::CreatePen(PS_SOLID, ScaleToDpi(2, dpi), selectedFrame), ::CreateSolidBrush(white));
+        ::Rectangle(dc, row.left, row.top + ScaleToDpi(1, dpi), row.right, row.bottom);
         return;
     }
     {
         const DrawingTools tools(dc, ::CreatePen(PS_SOLID, 1, white), ::CreateSolidBrush(white));
         ::Rectangle(dc, row.left, row.top, row.right, row.bottom);
     }
-    const DrawingTools dotted(dc, ::CreatePen(PS_DOT, 1, separator), nullptr);
-    ::MoveToEx(dc, row.left, row.bottom - 1, nullptr);
-    ::LineTo(dc, row.right, row.bottom - 1);
+    const int width = ScaleToDpi(1, dpi);
+    const int y = row.bottom - width + width / 2;
+    const DrawingTools dotted(dc, CreateSeparatorPen(width), nullptr);
+    ::MoveToEx(dc, row.left, y, nullptr);
+    ::LineTo(dc, row.right, y);
 }
 
 } // namespace
@@ -92,7 +104,8 @@ void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
 {
     const RECT& row = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    FrameRow(dc, row, selected);
+    FrameRow(dc, row, selected, dpi);
+    const int edge = ScaleToDpi(1, dpi);
 
     const COLORREF cellColour = selected ? selectedCell : white;
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
@@ -109,9 +122,9 @@ void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
             continue;
         cell.left -= scrolled;
         cell.right -= scrolled;
-        cell.top = row.top + 1;
-        cell.bottom = row.bottom - 1;
-        cell.right -= 1;
+        cell.top = row.top + edge;
+        cell.bottom = row.bottom - edge;
+        cell.right -= edge;
 
         char text[512] = "";
         LVITEMA cellItem = {};
@@ -123,7 +136,7 @@ void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
         cellItem.iImage = -1;
         GetItem(&cellItem);
 
-        cell.left += column == 0 ? 1 : -1;
+        cell.left += column == 0 ? edge : -edge;
         {
             const DrawingTools tools(dc, ::CreatePen(PS_SOLID, 1, cellColour), ::CreateSolidBrush(cellColour));
             ::Rectangle(dc, cell.left, cell.top, cell.right, cell.bottom);
@@ -131,11 +144,13 @@ void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
         if (column == 0 && images != nullptr) {
             {
                 const IconCache::ScopedLock hold(Icons());
-                ::ImageList_Draw(images, cellItem.iImage, dc, cell.left + 2, cell.top + 3, ILD_NORMAL);
+                ::ImageList_Draw(images, cellItem.iImage, dc, cell.left + ScaleToDpi(2, dpi),
+                                 cell.top + ScaleToDpi(3, dpi), ILD_NORMAL);
             }
-            cell.left += iconIndent;
+            cell.left += ScaleToDpi(iconIndent, dpi);
         }
-        RECT textRect = {cell.left + 3, cell.top + 1, cell.right - 3, cell.bottom - 1};
+        const int inset = ScaleToDpi(3, dpi);
+        RECT textRect = {cell.left + inset, cell.top + edge, cell.right - inset, cell.bottom - edge};
         ::DrawTextA(dc, text, -1, &textRect, cellTextFormat);
     }
     ::SetBkMode(dc, oldMode);

@@ -40,10 +40,10 @@ void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineRead
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = nameColumnWidth;
+    column.cx = ScaleToDpi(nameColumnWidth, dpi);
     column.pszText = const_cast<char*>("Name");
     InsertColumn(0, column);
-    column.cx = textColumnWidth;
+    column.cx = ScaleToDpi(textColumnWidth, dpi);
     column.pszText = const_cast<char*>("Tweet");
     column.iSubItem = 1;
     InsertColumn(1, column);
@@ -85,8 +85,24 @@ LRESULT TimelineView::OnContextMenu(UINT, WPARAM, LPARAM lParam, bool&)
 
 LRESULT TimelineView::OnMeasureItem(UINT, WPARAM, LPARAM lParam, bool&)
 {
-    reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = rowHeight;
+    reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(ScaleToDpi(rowHeight, dpi));
     return TRUE;
+}
+
+void TimelineView::SetDpi(UINT newDpi)
+{
+    const UINT oldDpi = dpi;
+    dpi = newDpi;
+    SetColumnWidth(0, ::MulDiv(GetColumnWidth(0), static_cast<int>(newDpi), static_cast<int>(oldDpi)));
+    // The control asks for the row height again only when told its size
+    // changed.
+    RECT rect;
+    GetWindowRect(&rect);
+    ::MapWindowPoints(nullptr, ::GetParent(handle), reinterpret_cast<POINT*>(&rect), 2);
+    WINDOWPOS position = {handle, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                          SWP_NOZORDER | SWP_NOACTIVATE};
+    SendMessage(WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&position));
+    Invalidate(true);
 }
 
 LRESULT TimelineView::OnSize(UINT, WPARAM, LPARAM, bool&)

@@ -3,6 +3,7 @@
 
 #include "CListViewCtrl.h"
 #include "CWindowImpl.h"
+#include "DpiScale.h"
 #include "TimelineEntry.h"
 
 #include <commctrl.h>
@@ -12,8 +13,8 @@ class TimelineReader;
 // The timeline: a virtual, owner-drawn report list whose row i is entry i of
 // the view of the store it is given (newest first). It keeps no copy of the
 // entries: it answers each cell when the control asks and paints each row
-// itself, 40 pixels high, with the author's picture, the names and the
-// wrapped status text. It also owns the timeline's context menu and its
+// itself, 40 pixels high at 96 DPI (every size scales with dpi), with the
+// author's picture, the names and the wrapped status text. It also owns the timeline's context menu and its
 // commands (TimelineCommands.cpp).
 class TimelineView : public CWindowImpl<TimelineView, CListViewCtrl> {
 public:
@@ -32,9 +33,15 @@ public:
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    // Lays the rows out for another DPI: row height, the name column in
+    // proportion, the row's marks.
+    void SetDpi(UINT newDpi);
+
     // 1 while the reload tick may give the list a new count; 0 while the
     // context menu is open. The frame raises it when it has been built.
     int listRefreshEnabled = 0;
+    // The DPI the rows are laid out for; set before Create.
+    UINT dpi = defaultDpi;
 
 private:
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM, bool&);

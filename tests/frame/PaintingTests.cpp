@@ -41,27 +41,6 @@ bool IsDark(COLORREF colour)
     return GetRValue(colour) < 128 && GetGValue(colour) < 128 && GetBValue(colour) < 128;
 }
 
-// A 32-bit top-down BMP of pixels (top row first).
-bool WriteBitmap(const std::string& path, const std::vector<COLORREF>& pixels, int width, int height)
-{
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-    info = {sizeof info, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> bits;
-    for (const COLORREF colour : pixels)
-        bits.push_back(static_cast<DWORD>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    std::fwrite(&file, sizeof file, 1, out);
-    std::fwrite(&info, sizeof info, 1, out);
-    std::fwrite(bits.data(), sizeof(DWORD), bits.size(), out);
-    return std::fclose(out) == 0;
-}
-
 class Painting : public testing::Test {
 protected:
     void SetUp() override

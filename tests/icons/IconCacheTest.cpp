@@ -220,6 +220,32 @@ TEST_F(IconCacheTest, OtherSizesAreFilteredIntoBothLists)
     }
 }
 
+// Other DPIs: both lists are made anew from the kept pictures, by the same
+// filter, at the new sizes and with the same indexes; pictures added at a
+// size arrive at it; back at 96 DPI the images are as they were.
+TEST_F(IconCacheTest, SizesChangeWithTheDpi)
+{
+    const std::string urls[] = {ImageUrl("dpi", "48x48.png"), ImageUrl("dpi", "73x73.jpg")};
+    const Picture sources[] = {ServedPicture(urls[0]), ServedPicture(urls[1])};
+    cache.Add(urls[0].c_str());
+    const auto expectSizes = [&](int index, int small, int large) {
+        IconCache::ScopedLock hold(cache);
+        const Picture& source = sources[index];
+        ExpectSamePicture(ReferenceScale(source, true, small, small), ReadImageListImage(cache.SmallIcons(), index));
+        ExpectSamePicture(source.width == large ? source : ReferenceScale(source, true, large, large),
+                          ReadImageListImage(cache.LargeIcons(), index));
+    };
+    cache.SetImageSizes(48, 72);
+    cache.Add(urls[1].c_str());
+    ASSERT_EQ(1, cache.IndexOf(urls[1].c_str()));
+    for (const int index : {0, 1})
+        expectSizes(index, 48, 72);
+    cache.SetImageSizes(32, 48);
+    for (const int index : {0, 1})
+        expectSizes(index, 32, 48);
+    ExpectListsInStep();
+}
+
 // Broken transfers: nothing may stay behind in the temporary folder (checked
 // in TearDown). A stalled body gives up on the receive time-out (about 5 s).
 TEST_F(IconCacheTest, BrokenTransfersLeaveNoFile)

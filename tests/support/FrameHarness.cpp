@@ -148,9 +148,6 @@ std::string PaneText(MainFrame& frame, int paneId)
     return text;
 }
 
-namespace {
-
-// The simulator speaks UTF-8; the tests write their texts in code page 932.
 std::string Utf8Of(const std::string& text)
 {
     const int wideCount = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -162,6 +159,8 @@ std::string Utf8Of(const std::string& text)
     utf8.resize(std::strlen(utf8.c_str()));
     return utf8;
 }
+
+namespace {
 
 ULONGLONG Seconds(const FILETIME& time)
 {
@@ -290,4 +289,24 @@ void ModalWatcher::Watch()
         }
         ::Sleep(10);
     }
+}
+
+bool WriteBitmap(const std::string& path, const std::vector<COLORREF>& pixels, int width, int height)
+{
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+    info = {sizeof info, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits;
+    for (const COLORREF colour : pixels)
+        bits.push_back(static_cast<DWORD>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&info, sizeof info, 1, out);
+    std::fwrite(bits.data(), sizeof(DWORD), bits.size(), out);
+    return std::fclose(out) == 0;
 }

@@ -81,6 +81,12 @@ std::string PaneText(MainFrame& frame, int paneId);
 std::string AddNewestStatus(const std::string& user, const std::string& text, const std::string& name = "",
                             const std::string& icon = "");
 
+// text (code page 932) in UTF-8, as the simulator takes it.
+std::string Utf8Of(const std::string& text);
+
+// Writes pixels (top row first) as a 32-bit top-down BMP file.
+bool WriteBitmap(const std::string& path, const std::vector<COLORREF>& pixels, int width, int height);
+
 // The screen's pixels in rect (screen coordinates), row by row, as
 // COLORREF values: what the windows there last painted.
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
