@@ -123,6 +123,43 @@ settingsImage = """
 ................
 """
 
+
+def MagnifierImage(size, height=None):
+    """The find button's magnifier, drawn for any size (16, 24, 32, ...): a
+    lens with a black rim, a pale glass with a white glint, and a handle to
+    the lower right. height, when larger than size, adds empty rows below
+    (the toolbar's images are one row taller than wide)."""
+    height = height or size
+    scale = size / 16.0
+    centre = 6.5 * scale
+    outer = 5.6 * scale
+    rim = max(1.0, 1.1 * scale)
+    handleWidth = 1.6 * scale
+    rows = []
+    for y in range(height):
+        row = ""
+        for x in range(size):
+            px, py = x + 0.5, y + 0.5
+            distance = ((px - centre) ** 2 + (py - centre) ** 2) ** 0.5
+            # Distance from the handle's axis, the diagonal beyond the rim.
+            along = (px + py - 2 * centre) / 2 ** 0.5
+            across = abs(px - py) / 2 ** 0.5
+            if distance <= outer - rim:
+                glint = (px - centre + 1.6 * scale) ** 2 + (py - centre + 1.6 * scale) ** 2 <= (1.3 * scale) ** 2
+                row += "W" if glint else "C"
+            elif distance <= outer:
+                row += "k"
+            elif outer - rim < along <= 12.4 * scale and across <= handleWidth:
+                edge = across > handleWidth - 0.8 or along > 12.4 * scale - 0.9
+                row += "k" if edge else "o"
+            else:
+                row += "."
+        rows.append(row)
+    return "\n" + "\n".join(rows) + "\n"
+
+
+findImage = MagnifierImage(16, 17)
+
 # The icon, a larkspur flower spike, at each size.
 icon16 = """
 .......nn.......
@@ -271,7 +308,7 @@ def Indices(picture, colours, transparent):
 
 def ToolbarBitmap():
     colours = basicColours
-    picture = JoinSideBySide([reloadImage, cutImage, copyImage, pasteImage, settingsImage]).replace(".", "s")
+    picture = JoinSideBySide([reloadImage, cutImage, copyImage, pasteImage, settingsImage, findImage]).replace(".", "s")
     rows = Indices(picture, colours, None)
     pixels = b"".join(PackRow(row, 4) for row in reversed(rows))
     info = InfoHeader(len(rows[0]), len(rows), 4, len(pixels), 16) + PaletteBytes(colours, 16)

@@ -62,6 +62,9 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
         OnCommand<MainFrame>(focusDetailCommand, &MainFrame::OnFocusDetail),
         OnCommand<MainFrame>(focusComposeCommand, &MainFrame::OnFocusCompose),
         OnCommand<MainFrame>(focusComposeHomeCommand, &MainFrame::OnFocusCompose),
+        OnCommand<MainFrame>(findCommand, &MainFrame::OnFind),
+        OnCommand<MainFrame>(findNextCommand, &MainFrame::OnFindAgain),
+        OnCommand<MainFrame>(findPreviousCommand, &MainFrame::OnFindAgain),
     };
     if (DispatchMessageMap(*this, messageMap, message, wParam, lParam, result))
         return true;
@@ -78,6 +81,10 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
 
 BOOL MainFrame::PreTranslateMessage(MSG* message)
 {
+    // The find box's keys are its own (Ctrl+C copies its text), but for F3
+    // and Ctrl+F.
+    if (findBox.PreTranslate(message))
+        return TRUE;
     return accelerators != nullptr && ::TranslateAcceleratorA(handle, accelerators, message);
 }
 
@@ -138,7 +145,7 @@ void MainFrame::CreateBars()
     // Only the two buttons given a show-text style show their text.
     const CToolBarCtrl buttons(toolBar);
     buttons.SetExtendedStyle(TBSTYLE_EX_MIXEDBUTTONS);
-    for (UINT command : {settingsCommand, autoReloadCommand}) {
+    for (UINT command : {settingsCommand, autoReloadCommand, findCommand}) {
         char text[64] = "";
         if (!LoadShortName(appModule.GetResourceInstance(), command, text, sizeof text - 1))
             ::LoadStringA(appModule.GetResourceInstance(), command, text, sizeof text - 1);
@@ -205,8 +212,12 @@ void MainFrame::SetStatusText(const char* text)
     statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, text);
 }
 
-LRESULT MainFrame::OnTimer(UINT, WPARAM, LPARAM, bool&)
+LRESULT MainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, bool&)
 {
+    if (wParam == findTimerId) {
+        OnFindTick();
+        return 0;
+    }
     OnReloadTick();
     return 0;
 }

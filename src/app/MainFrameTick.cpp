@@ -26,6 +26,7 @@ void MainFrame::OnReloadTick()
     if (tickCount > reloadInterval) {
         if (serviceSession.fetchBusy.load() == 0 && autoReload) {
             SetStatusText("タイムライン受信中 ...");
+            findNotice[0] = 0;
             StartTimelineFetch();
             // Time for the new worker to raise fetchBusy.
             ::Sleep(20);
@@ -71,7 +72,7 @@ void MainFrame::ShowArrivedPictures()
 
 void MainFrame::SetReadyText()
 {
-    SetStatusText(postFailureShown ? "投稿できませんでした" : "Ready");
+    SetStatusText(postFailureShown ? "投稿できませんでした" : findNotice[0] != 0 ? findNotice : "Ready");
 }
 
 // Reported once: automatic reloading goes off before the box, so the ticks

@@ -3,6 +3,7 @@
 
 #include "CRichEditCtrl.h"
 #include "CWindowImpl.h"
+#include "TextFunctions.h"
 
 struct TimelineEntry;
 
@@ -28,6 +29,9 @@ public:
     void ClearLabels();
     // Shows the picture of the shown entry when it has arrived since.
     void RefreshIcon();
+    // Selects length bytes of the shown text from byte offset on (a find's
+    // match), as whole characters, and scrolls them into view.
+    void SelectShownBytes(int offset, int length);
 
     const CRichEditCtrl& Edit() const { return edit; }
     int IconIndex() const { return iconIndex; }
@@ -52,6 +56,7 @@ private:
     IconStatic iconStatic;
     int iconIndex = -1;
     char shownIconUrl[256] = "";
+    char shownText[strippedTextSize + 2] = "";
 };
 
 #endif
