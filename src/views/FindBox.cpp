@@ -16,8 +16,10 @@ bool FindBox::ProcessWindowMessage(HWND, UINT message, WPARAM wParam, LPARAM lPa
     return DispatchMessageMap(*this, messageMap, message, wParam, lParam, result);
 }
 
-// First shown at the owner's lower right, over the list and clear of the
-// detail pane, which shows the match; later where the user left it.
+// First shown beside the owner's right edge, level with the top of the
+// list, so that it hides neither the row found nor the detail pane; where the
+// screen has no room there, at the owner's lower right. Later where the user
+// left it.
 LRESULT FindBox::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 {
     ::SendDlgItemMessageA(handle, findTextControl, EM_LIMITTEXT, maxSearchLength, 0);
@@ -27,8 +29,16 @@ LRESULT FindBox::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     GetWindowRect(&box);
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
-    ::SetWindowPos(handle, nullptr, owner.right - width - 16, owner.bottom - height - 96, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoA(::MonitorFromWindow(GetParent(), MONITOR_DEFAULTTONEAREST), &monitor);
+    int x = owner.right + 4;
+    int y = owner.top + 120;
+    if (x + width > monitor.rcWork.right) {
+        x = owner.right - width - 16;
+        y = owner.bottom - height - 96;
+    }
+    ::SetWindowPos(handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
 
