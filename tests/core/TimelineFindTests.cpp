@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -163,6 +165,40 @@ TEST(TimelineFindTest, CountsEveryMatchingRowOfALargeStore)
         after = result.position;
     }
     EXPECT_EQ(1, view.Find(pattern, after, false).ordinal);
+}
+
+// Finds run on views pinned while a writer goes on adding pages: each sees
+// exactly the rows of its own view (under ThreadSanitizer, no read of a
+// record the writer is still making).
+TEST(TimelineFindTest, AViewFindsItsOwnRowsWhilePagesArrive)
+{
+    TimelineStore store;
+    std::atomic<bool> writing{true};
+    std::thread writer([&] {
+        for (int page = 0; page < 200; ++page) {
+            TimelineStore::Batch batch(store);
+            for (int i = 0; i < 50; ++i) {
+                TimelineEntry entry = {};
+                const int number = page * 50 + i;
+                std::snprintf(entry.statusId, sizeof entry.statusId, "%d", number);
+                std::snprintf(entry.text, sizeof entry.text, "%s %d", number % 2 == 0 ? "even" : "odd", number);
+                entry.createdAtFileTime.dwLowDateTime = static_cast<DWORD>(number);
+                batch.Add(entry);
+            }
+        }
+        writing = false;
+    });
+    SearchPattern pattern;
+    ASSERT_TRUE(MakeSearchPattern("EVEN", pattern));
+    int finds = 0;
+    while (writing || finds == 0) {
+        const TimelineSnapshot view = store.Snapshot();
+        const TimelineSnapshot::FindResult result = view.Find(pattern, -1, false);
+        ASSERT_EQ((view.GetCount() + 1) / 2, result.total);
+        ++finds;
+    }
+    writer.join();
+    EXPECT_EQ(5000, store.Snapshot().Find(pattern, -1, false).total);
 }
 
 } // namespace
