@@ -16,8 +16,7 @@ std::string TextOf(HWND window)
     return text;
 }
 
-// Counts key releases before the program's filters see them, so a test knows
-// when the keys it sent have been handled.
+// Counts key releases before the program's filters, to know keys were handled.
 class KeyReleases : public CMessageFilter {
 public:
     BOOL PreTranslateMessage(MSG* message) override
@@ -38,15 +37,11 @@ protected:
     void SetUp() override
     {
         SiteControl::Reset();
-        const std::vector<std::pair<std::string, std::string>> statuses = {
-            {"finder", "Jazz night at the station"}, {"finder", "A HERON again, by the river"},
-            {"finder", "ヂzz"},                      {"finder", "the heron landed"},
-            {"kingfish", "morning tea"},             {"finder", "lunch"},
-            {"finder", "evening"},                   {"finder", "night"},
-        };
         std::string newest;
-        for (const auto& status : statuses) {
-            newest = AddNewestStatus(status.first, status.second, status.first == "kingfish" ? "Kingfisher Club" : "");
+        for (const char* text : {"Jazz night at the station", "A HERON again, by the river", "ヂzz",
+                                 "the heron landed", "morning tea", "lunch", "evening", "night"}) {
+            const bool named = std::string(text) == "morning tea";
+            newest = AddNewestStatus(named ? "kingfish" : "finder", text, named ? "Kingfisher Club" : "");
             ASSERT_FALSE(newest.empty());
         }
         SiteControl::Post("account", "user=finder&password=secret");
@@ -116,7 +111,7 @@ protected:
     KeyReleases releases;
 };
 
-TEST_F(Find, FindsNextAndPreviousRowsWrapsAndMarksTheWord)
+TEST_F(Find, FindsRowsByTextAndNameWrapsAndNeverStartsOnATrailByte)
 {
     MainFrame& frame = Frame();
     ::SetFocus(frame.composeView.Edit());
@@ -150,14 +145,8 @@ TEST_F(Find, FindsNextAndPreviousRowsWrapsAndMarksTheWord)
     EXPECT_EQ("2 件目 / 全 2 件", FindWith({VK_SHIFT, VK_F3}));
     EXPECT_EQ(6, frame.timelineView.GetSelectedIndex());
     EXPECT_FALSE(frame.findBox.IsOpen());
-}
 
-// A suite of its own, so a process of its own: the store starts empty.
-class FindRule : public Find {};
-
-TEST_F(FindRule, MatchesNamesNeverATrailByteAndKeepsTheSelectionWhenNothingMatches)
-{
-    MainFrame& frame = Frame();
+    // A display name matches (going round the end from row 6).
     ::SetFocus(frame.timelineView);
     OpenAndType("kingfisher club");
     EXPECT_EQ("1 件目 / 全 1 件", FindWith({VK_RETURN}));

@@ -3,9 +3,8 @@
 
 #include <string>
 
-// Runs the timeline find over one fuzz input (a pattern, a status text and
-// two names) and aborts when its answer differs from a plain character-by-
-// character search of the shown text and names.
+// Aborts when the timeline find's answer for one fuzz input (a pattern, a
+// status text, two names) differs from a plain character-by-character search.
 void CheckFind(const std::string& input);
 
 #endif
