@@ -142,7 +142,7 @@ void MainFrame::CreateBars()
     CreateSimpleReBarCtrl(barStyle | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER);
     AddSimpleReBarBand(toolBar, true);
 
-    // Only the two buttons given a show-text style show their text.
+    // Only the buttons given a show-text style show their text.
     const CToolBarCtrl buttons(toolBar);
     buttons.SetExtendedStyle(TBSTYLE_EX_MIXEDBUTTONS);
     for (UINT command : {settingsCommand, autoReloadCommand, findCommand}) {

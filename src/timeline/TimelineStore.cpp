@@ -13,7 +13,8 @@ const std::uint32_t initialIndexCapacity = 1024;
 } // namespace
 
 TimelineStore::TimelineStore(std::size_t memoryLimit)
-    : memory(memoryLimit), slots(memory), searchTexts(memory), ids(StatusIdIndex::Make(memory, initialIndexCapacity)), lastMade(&first)
+    : memory(memoryLimit), slots(memory), searchTexts(memory), ids(StatusIdIndex::Make(memory, initialIndexCapacity)),
+      lastMade(&first)
 {
     first.ids = ids;
     current.store(&first);
