@@ -9,6 +9,7 @@
 #define detailDialogResource 201
 #define composeDialogResource 202
 #define settingsDialogResource 209
+#define findDialogResource 210
 #define detailMenuResource 203
 #define timelineMenuResource 207
 #define composeMenuResource 208
@@ -28,6 +29,10 @@
 #define passwordEditControl 1007
 #define intervalEditControl 1008
 #define intervalSpinControl 1010
+#define findTextControl 1011
+#define findNextButton 1012
+#define findPreviousButton 1013
+#define findStateControl 1014
 
 // Commands. The send button's id doubles as the send command, and the edit,
 // new and exit commands keep the standard numbers of the window framework.
@@ -43,6 +48,9 @@
 #define settingsCommand 32782
 #define openHomePageCommand 32783
 #define retweetCommand 32784
+#define findCommand 32785
+#define findNextCommand 32786
+#define findPreviousCommand 32787
 #define sendCommand 1004
 #define newCommand 57600
 #define copyCommand 57634

@@ -124,6 +124,41 @@ settingsImage = """
 ................
 """
 
+
+def MagnifierImage(size, height=None):
+    """The find button's magnifier, drawn for any size (16, 24, 32, ...): a
+    lens with a black rim, a pale glass with a white glint, and a handle to
+    the lower right. height, when larger than size, adds empty rows below
+    (the toolbar's images are one row taller than wide)."""
+    height = height or size
+    scale = size / 16.0
+    centre = 6.5 * scale
+    outer = 5.6 * scale
+    rim = max(1.0, 1.1 * scale)
+    handleWidth = 1.6 * scale
+    rows = []
+    for y in range(height):
+        row = ""
+        for x in range(size):
+            px, py = x + 0.5, y + 0.5
+            distance = ((px - centre) ** 2 + (py - centre) ** 2) ** 0.5
+            # Distance from the handle's axis, the diagonal beyond the rim.
+            along = (px + py - 2 * centre) / 2 ** 0.5
+            across = abs(px - py) / 2 ** 0.5
+            if distance <= outer - rim:
+                glint = (px - centre + 1.6 * scale) ** 2 + (py - centre + 1.6 * scale) ** 2 <= (1.3 * scale) ** 2
+                row += "W" if glint else "C"
+            elif distance <= outer:
+                row += "k"
+            elif outer - rim < along <= 12.4 * scale and across <= handleWidth:
+                edge = across > handleWidth - 0.8 or along > 12.4 * scale - 0.9
+                row += "k" if edge else "o"
+            else:
+                row += "."
+        rows.append(row)
+    return "\n" + "\n".join(rows) + "\n"
+
+
 # The icon, a larkspur flower spike, at each size.
 icon16 = """
 .......nn.......
@@ -271,8 +306,9 @@ def Indices(picture, colours, transparent):
 
 
 # The toolbar's pictures in button order. A new button's picture is drawn
-# once at 16 x 17 above and added here; every strip gets it at its size.
-toolbarImages = [reloadImage, cutImage, copyImage, pasteImage, settingsImage]
+# once at 16 x 17 above, or as a function drawing it at any size, and added
+# here; every strip gets it at its size.
+toolbarImages = [reloadImage, cutImage, copyImage, pasteImage, settingsImage, MagnifierImage]
 
 # The strips by image width: 16 for 96 DPI, 24 and 32 for displays scaled to
 # 150 % and 200 %. Heights keep the 16 x 17 proportion.
@@ -292,9 +328,17 @@ def ScaledPicture(picture, width):
         for y in range(height))
 
 
+def ToolbarPicture(image, width):
+    """A toolbar picture at width pixels, 16 x 17 in proportion: drawn at that
+    size where the image is a drawing function, else scaled from its grid."""
+    if callable(image):
+        return image(width, (17 * width * 2 + 16) // 32)
+    return ScaledPicture(image, width)
+
+
 def ToolbarBitmap(size=16):
     colours = basicColours
-    pictures = [ScaledPicture(image, size) for image in toolbarImages]
+    pictures = [ToolbarPicture(image, size) for image in toolbarImages]
     picture = JoinSideBySide(pictures).replace(".", "s")
     rows = Indices(picture, colours, None)
     pixels = b"".join(PackRow(row, 4) for row in reversed(rows))

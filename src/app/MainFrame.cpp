@@ -68,6 +68,9 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
         OnCommand<MainFrame>(focusComposeCommand, &MainFrame::OnFocusCompose),
         OnCommand<MainFrame>(focusComposeHomeCommand, &MainFrame::OnFocusCompose),
         OnMessage<MainFrame>(WM_ACTIVATE, &MainFrame::OnActivate),
+        OnCommand<MainFrame>(findCommand, &MainFrame::OnFind),
+        OnCommand<MainFrame>(findNextCommand, &MainFrame::OnFindAgain),
+        OnCommand<MainFrame>(findPreviousCommand, &MainFrame::OnFindAgain),
     };
     if (DispatchMessageMap(*this, messageMap, message, wParam, lParam, result))
         return true;
@@ -84,6 +87,10 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
 
 BOOL MainFrame::PreTranslateMessage(MSG* message)
 {
+    // The find box's keys are its own (Ctrl+C copies its text), but for F3
+    // and Ctrl+F.
+    if (findBox.PreTranslate(message))
+        return TRUE;
     return accelerators != nullptr && ::TranslateAcceleratorA(handle, accelerators, message);
 }
 
@@ -143,8 +150,8 @@ void MainFrame::CreateBars()
     CreateSimpleReBarCtrl(barStyle | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER);
     AddSimpleReBarBand(toolBar, true);
 
-    const UINT textButtons[] = {settingsCommand, autoReloadCommand};
-    ShowButtonTexts(appModule.GetResourceInstance(), toolBar, textButtons, 2);
+    const UINT textButtons[] = {settingsCommand, autoReloadCommand, findCommand};
+    ShowButtonTexts(appModule.GetResourceInstance(), toolBar, textButtons, 3);
     FitToolBarBand(topBar, toolBar);
 
     UISetCheck(autoReloadCommand, true);
@@ -220,8 +227,12 @@ void MainFrame::SetStatusText(const char* text)
     statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, text);
 }
 
-LRESULT MainFrame::OnTimer(UINT, WPARAM, LPARAM, bool&)
+LRESULT MainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, bool&)
 {
+    if (wParam == findTimerId) {
+        OnFindTick();
+        return 0;
+    }
     OnReloadTick();
     return 0;
 }

@@ -8,9 +8,12 @@
 #include "CUpdateUIBase.h"
 #include "ComposeView.h"
 #include "DetailView.h"
+#include "FindBox.h"
 #include "Settings.h"
 #include "TimelineSnapshot.h"
 #include "TimelineView.h"
+
+#include <memory>
 
 // The program's one top-level window: a rebar with the toolbar at the top, a
 // two-pane status bar at the bottom and, between them, the detail pane above
@@ -28,6 +31,8 @@ class MainFrame : public CFrameWindowImpl<MainFrame>,
                   public CIdleHandler {
 public:
     static const UINT_PTR reloadTimerId = 2010;
+    // Polls a find running on a worker (MainFrameFind.cpp).
+    static const UINT_PTR findTimerId = 2011;
 
     // The texts pane 0 shows.
     static constexpr char readyText[] = "Ready";
@@ -52,9 +57,13 @@ public:
     // The one-second tick: a failed sign-in, a reload decision or a refresh.
     void OnReloadTick();
 
+    // A find handed to a worker and its result (MainFrameFind.cpp).
+    struct FindJob;
+
     DetailView detailView;
     ComposeView composeView;
     TimelineView timelineView;
+    FindBox findBox;
     CSplitterImpl outerSplitter;
     CSplitterImpl innerSplitter;
     CMultiPaneStatusBarCtrl statusBarCtrl;
@@ -82,6 +91,14 @@ private:
     LRESULT OnFocusDetail(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFocusCompose(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnActivate(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnFind(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnFindAgain(UINT, WPARAM, LPARAM, bool&);
+
+    // Starts a find of the box's text (or the last text) from the selected
+    // row, on a worker; the find timer brings its result to the window.
+    void StartFind(bool backward);
+    void OnFindTick();
+    void ShowFindResult(const FindJob& job);
 
     void CreateBars();
     void CreatePanes();
@@ -124,6 +141,11 @@ private:
     // The control that had the focus when the window was deactivated.
     HWND focusBeforeDeactivation = nullptr;
     unsigned picturesSeen = 0;
+    // The find under way, the text of the last one, and the notice pane 0
+    // shows for it until the next fetch starts.
+    std::shared_ptr<FindJob> findJob;
+    char lastFindText[maxSearchLength + 1] = "";
+    char findNotice[64] = "";
 };
 
 #endif

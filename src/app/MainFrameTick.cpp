@@ -29,6 +29,7 @@ void MainFrame::OnReloadTick()
     if (tickCount > reloadInterval) {
         if (serviceSession.fetchBusy.load() == 0 && autoReload) {
             SetStatusText(receivingText);
+            findNotice[0] = 0;
             StartTimelineFetch();
             // Time for the new worker to raise fetchBusy.
             ::Sleep(20);
@@ -81,7 +82,7 @@ void MainFrame::ShowArrivedPictures()
 
 void MainFrame::SetReadyText()
 {
-    SetStatusText(postNoticeShown ? postFailedText : readyText);
+    SetStatusText(postNoticeShown ? postFailedText : findNotice[0] != 0 ? findNotice : readyText);
 }
 
 // Reported once: automatic reloading goes off before the box, and the ticks

@@ -1,6 +1,7 @@
 #ifndef LARKSPUR_TIMELINE_TIMELINESNAPSHOT_H
 #define LARKSPUR_TIMELINE_TIMELINESNAPSHOT_H
 
+#include "SearchText.h"
 #include "TimelineReader.h"
 #include "TimelineStore.h"
 
@@ -27,6 +28,22 @@ public:
     int GetCount() const override;
     bool GetEntry(int index, TimelineEntry& copy) const override;
     int IndexOf(const char* statusId) const override;
+
+    // Where a find lands (TimelineFind.cpp): the row, its place among the
+    // rows that match (from 1) and their number, and where in the status the
+    // first match lies. position is -1 when nothing matches.
+    struct FindResult {
+        int position = -1;
+        int ordinal = 0;
+        int total = 0;
+        SearchTexts::Field field = SearchTexts::textField;
+        int offset = 0; // bytes into the field as shown
+    };
+
+    // The next row after `after` that matches pattern (or, backward, the one
+    // before it), going round the end once; after = -1 starts at the top
+    // (backward: at the bottom). One pass over every row counts the matches.
+    FindResult Find(const SearchPattern& pattern, int after, bool backward) const;
 
 private:
     friend class TimelineStore;

@@ -13,7 +13,8 @@ const std::uint32_t initialIndexCapacity = 1024;
 } // namespace
 
 TimelineStore::TimelineStore(std::size_t memoryLimit)
-    : memory(memoryLimit), slots(memory), ids(StatusIdIndex::Make(memory, initialIndexCapacity)), lastMade(&first)
+    : memory(memoryLimit), slots(memory), searchTexts(memory), ids(StatusIdIndex::Make(memory, initialIndexCapacity)),
+      lastMade(&first)
 {
     first.ids = ids;
     current.store(&first);
@@ -121,8 +122,13 @@ bool TimelineStore::AddEntry(const TimelineEntry& entry)
         ids = grown;
         FreeIfUnused(previous);
     }
+    if (!searchTexts.Append(entry)) {
+        ++memoryFailures;
+        return false;
+    }
     const std::int32_t slot = slots.Append(entry);
     if (slot < 0) {
+        searchTexts.RemoveLast();
         ++memoryFailures;
         return false;
     }

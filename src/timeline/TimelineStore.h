@@ -2,6 +2,7 @@
 #define LARKSPUR_TIMELINE_TIMELINESTORE_H
 
 #include "EntrySlots.h"
+#include "SearchTexts.h"
 #include "StatusIdIndex.h"
 #include "StoreLock.h"
 #include "StoreMemory.h"
@@ -128,6 +129,7 @@ private:
     // Written only under writerLock.
     StoreMemory memory;
     EntrySlots slots;
+    SearchTexts searchTexts; // one record a slot, for the find
     StatusIdIndex* ids;
     State first;         // the empty state; others are made as needed
     State* lastMade;     // every state made, linked through nextMade

@@ -1,5 +1,6 @@
 #include "DetailView.h"
 
+#include "FindText.h"
 #include "IconCache.h"
 #include "LinkActions.h"
 #include "LinkText.h"
@@ -168,7 +169,7 @@ LRESULT DetailView::OnLink(UINT, WPARAM, LPARAM lParam, bool&)
 
 void DetailView::ShowEntry(const TimelineEntry& entry)
 {
-    char text[strippedTextSize + 2];
+    char* const text = shownText;
     StripTags(entry.text, text);
     std::strcat(text, "\r\n");
     edit.SetWindowText(text);
@@ -204,6 +205,12 @@ void DetailView::RefreshIcon()
     iconIndex = index;
     iconStatic.iconIndex = index;
     iconStatic.Invalidate(true);
+}
+
+void DetailView::SelectShownBytes(int offset, int length)
+{
+    edit.SetSel(RichEditPosition(shownText, offset), RichEditPosition(shownText, offset + length));
+    edit.SendMessage(EM_SCROLLCARET);
 }
 
 void DetailView::ClearLabels()

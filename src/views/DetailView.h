@@ -4,6 +4,7 @@
 #include "CRichEditCtrl.h"
 #include "CWindowImpl.h"
 #include "DpiScale.h"
+#include "TextFunctions.h"
 
 struct TimelineEntry;
 
@@ -30,6 +31,9 @@ public:
     void ClearLabels();
     // Shows the picture of the shown entry when it has arrived since.
     void RefreshIcon();
+    // Selects length bytes of the shown text from byte offset on (a find's
+    // match), as whole characters, and scrolls them into view.
+    void SelectShownBytes(int offset, int length);
 
     const CRichEditCtrl& Edit() const { return edit; }
     int IconIndex() const { return iconIndex; }
@@ -66,6 +70,7 @@ private:
     RECT iconRect = {};
     RECT nameRect = {};
     HFONT labelFont = nullptr;
+    char shownText[strippedTextSize + 2] = "";
 };
 
 #endif

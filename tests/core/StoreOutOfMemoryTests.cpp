@@ -52,13 +52,13 @@ void ExpectPublished(const TimelineReader& store, const std::vector<TimelineEntr
 
 // Under each limit, pages of 20 new statuses (and one known) until five
 // pages after the first refusal. The limits run through every kind of block
-// the store takes: the first id table, slot and record chunks, a larger id
-// table, the published orders.
+// the store takes: the first id table, slot, record and find-text chunks, a
+// larger id table, the published orders.
 TEST(StoreOutOfMemoryTest, KeepsWhatItHadStaysWholeAndCountsEveryRefusal)
 {
     long refusedEntries = 0;
     long refusedCommits = 0;
-    for (size_t limit = 0; limit < 200000; limit += 3001) {
+    for (size_t limit = 0; limit < 200000; limit += 997) {
         SCOPED_TRACE("limit " + std::to_string(limit));
         TimelineStore store(limit);
         std::vector<TimelineEntry> accepted;

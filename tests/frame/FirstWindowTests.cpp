@@ -74,7 +74,7 @@ TEST_F(FirstWindow, OpensSignedInWithItsPanes)
     EXPECT_EQ("タイムライン受信中 ...", PaneText(frame, 0));
     EXPECT_EQ("", PaneText(frame, countPaneString));
 
-    // The button shows the check state the idle handler pushed; only two
+    // The button shows the check state the idle handler pushed; only three
     // buttons show their text.
     EXPECT_NE(0, ::SendMessageA(toolBar, TB_ISBUTTONCHECKED, autoReloadCommand, 0));
     std::vector<std::string> texts;
@@ -86,7 +86,7 @@ TEST_F(FirstWindow, OpensSignedInWithItsPanes)
             ::SendMessageA(toolBar, TB_GETBUTTONTEXTA, button.idCommand, reinterpret_cast<LPARAM>(text));
         texts.push_back(text);
     }
-    EXPECT_EQ((std::vector<std::string>{"自動更新", "", "", "", "", "", "設定"}), texts);
+    EXPECT_EQ((std::vector<std::string>{"自動更新", "", "", "", "", "", "設定", "検索"}), texts);
 
     // "Name" keeps 150; "Tweet" takes the rest but for the edges and a
     // scroll bar, shown or not.
@@ -112,7 +112,7 @@ TEST_F(FirstWindow, ToolbarTipsAndChevron)
     MainFrame& frame = Frame();
     const std::pair<UINT, const char*> tips[] = {{settingsCommand, "設定"}, {cutCommand, "切り取り"},
                                                   {copyCommand, "コピー"},  {pasteCommand, "貼り付け"},
-                                                  {autoReloadCommand, ""}};
+                                                  {findCommand, "検索"},    {autoReloadCommand, ""}};
     for (const auto& tip : tips) {
         NMTTDISPINFOA info = {};
         info.hdr = {toolBar, tip.first, static_cast<UINT>(TTN_GETDISPINFOA)};
@@ -133,9 +133,10 @@ TEST_F(FirstWindow, ToolbarTipsAndChevron)
         ::PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     });
     const std::pair<int, std::vector<std::string>> cases[] = {
-        {0, {"切り取り", "コピー", "貼り付け", "-", "設定"}},
-        {4, {"設定"}},
-        {6, {}},
+        {0, {"切り取り", "コピー", "貼り付け", "-", "設定", "検索"}},
+        {4, {"設定", "検索"}},
+        {6, {"検索"}},
+        {7, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first);

@@ -99,7 +99,8 @@ TEST(ResourceTest, AcceleratorTablesHoldExactlyTheirKeys)
         {ctrl, VK_INSERT, copyCommand}, {ctrl, 'V', pasteCommand},  {shift, VK_INSERT, pasteCommand},
         {ctrl, 'S', sendCommand}, {plain, VK_F5, reloadKeyCommand}, {plain, VK_F6, focusDetailCommand},
         {plain, VK_F7, focusComposeCommand}, {plain, VK_HOME, focusComposeHomeCommand},
-        {ctrl, 'N', newCommand},  {ctrl, 'Z', undoCommand}};
+        {ctrl, 'N', newCommand},  {ctrl, 'Z', undoCommand}, {ctrl, 'F', findCommand},
+        {plain, VK_F3, findNextCommand}, {shift, VK_F3, findPreviousCommand}};
     EXPECT_EQ(frameKeys, AcceleratorEntries(mainFrameResource));
     EXPECT_EQ((std::multiset<std::vector<int>>{{ctrl, 'S', sendCommand}}),
               AcceleratorEntries(composeAcceleratorResource));
@@ -108,15 +109,15 @@ TEST(ResourceTest, AcceleratorTablesHoldExactlyTheirKeys)
 TEST(ResourceTest, ToolbarLayoutAndPictures)
 {
     const std::vector<BYTE> toolbar = ResourceBytes(mainFrameResource, 241);
-    const std::vector<WORD> expected = {1, 16, 17, 7, autoReloadCommand, 0, cutCommand, copyCommand,
-                                        pasteCommand, 0, settingsCommand};
+    const std::vector<WORD> expected = {1, 16, 17, 8, autoReloadCommand, 0, cutCommand, copyCommand,
+                                        pasteCommand, 0, settingsCommand, findCommand};
     ASSERT_EQ(expected.size() * 2, toolbar.size());
     EXPECT_EQ(0, memcmp(expected.data(), toolbar.data(), toolbar.size()));
 
     const std::vector<BYTE> bitmap = ResourceBytes(mainFrameResource, 2);
     ASSERT_GE(bitmap.size(), sizeof(BITMAPINFOHEADER));
     const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bitmap.data());
-    EXPECT_EQ(80, header->biWidth);
+    EXPECT_EQ(96, header->biWidth);
     EXPECT_EQ(17, header->biHeight);
     EXPECT_EQ(4, header->biBitCount);
 
@@ -178,6 +179,11 @@ TEST(ResourceTest, DialogTemplatesCreateTheirControls)
           {intervalSpinControl, UPDOWN_CLASSA, spin, ""},
           {IDOK, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, "登録"},
           {IDCANCEL, "Button", WS_TABSTOP, "キャンセル"}}},
+        {findDialogResource, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, "検索",
+         {{findTextControl, "Edit", field, ""},
+          {findStateControl, "Static", SS_LEFT, ""},
+          {findNextButton, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, "次を検索"},
+          {findPreviousButton, "Button", WS_TABSTOP, "前を検索"}}},
     };
     for (const auto& expected : dialogs) {
         SCOPED_TRACE(expected.dialog);

@@ -1,9 +1,11 @@
-// libFuzzer target over the scraper, the text functions and the views' text
-// logic (ViewTextFuzz.cpp). Besides the sanitizers' own checks it aborts
-// when a result breaks what the callers rely on: cursor rules, field widths,
-// store order and uniqueness, link ranges, address and buffer bounds.
+// libFuzzer target over the scraper, the text functions, the views' text
+// logic (ViewTextFuzz.cpp) and the timeline find (FindFuzz.cpp). Besides the
+// sanitizers' own checks it aborts when a result breaks what the callers rely
+// on: cursor rules, field widths, store order and uniqueness, link ranges,
+// address and buffer bounds, the find's matches.
 
 #include "CString.h"
+#include "FindFuzz.h"
 #include "Scraper.h"
 #include "TextFunctions.h"
 #include "TimelineStore.h"
@@ -138,5 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     CheckTimeFields(input);
     CheckExtractBetween(input);
     CheckViewText(input);
+    CheckFind(input);
     return 0;
 }

@@ -1,0 +1,162 @@
+#include "SearchTexts.h"
+
+#include "CString.h"
+#include "TextFunctions.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// Chunks start small, for the many small stores of tests and fuzzing, and
+// double up to a size at which a scan spends nearly all its time in bytes
+// and the waste at a chunk's end (less than one record) is small.
+const std::uint32_t firstChunkSize = 4096;
+const std::uint32_t lastChunkSize = 65536;
+
+// The largest record: the stripped text, two names, three NULs, its end.
+const std::uint32_t maxRecordSize = strippedTextSize + 2 * sizeof TimelineEntry::displayName + 4;
+
+// Appends field (length bytes), folded, and its NUL.
+char* PutField(char* out, const char* field, int length)
+{
+    FoldSearchText(field, length, out);
+    out[length] = 0;
+    return out + length + 1;
+}
+
+} // namespace
+
+SearchTexts::SearchTexts(StoreMemory& memory) : memory(memory) {}
+
+SearchTexts::~SearchTexts()
+{
+    Chunk* chunk = first.load(std::memory_order_relaxed);
+    while (chunk != nullptr) {
+        Chunk* const next = chunk->next.load(std::memory_order_relaxed);
+        const std::size_t bytes = sizeof(Chunk) + chunk->size;
+        chunk->~Chunk();
+        memory.Free(chunk, bytes);
+        chunk = next;
+    }
+}
+
+bool SearchTexts::Append(const TimelineEntry& entry)
+{
+    char record[maxRecordSize];
+    char shown[strippedTextSize];
+    StripTags(entry.text, shown);
+    CString displayName(entry.displayName, static_cast<int>(strnlen(entry.displayName, sizeof entry.displayName)));
+    DecodeEntities(displayName);
+    char* at = PutField(record, shown, static_cast<int>(std::strlen(shown)));
+    at = PutField(at, displayName.GetString(), displayName.GetLength());
+    at = PutField(at, entry.screenName, static_cast<int>(strnlen(entry.screenName, sizeof entry.screenName)));
+    const std::uint32_t length = static_cast<std::uint32_t>(at - record);
+
+    // A record and its end offset must fit between the used front and the
+    // offsets at the back; otherwise the next chunk starts.
+    if (last == nullptr || last->size - lastUsed - 4 * lastRecords < length + 4) {
+        const std::uint32_t size = last == nullptr ? firstChunkSize : std::min(last->size * 2, lastChunkSize);
+        void* const block = memory.Allocate(sizeof(Chunk) + size);
+        if (block == nullptr)
+            return false;
+        Chunk* const chunk = new (block) Chunk;
+        chunk->next.store(nullptr, std::memory_order_relaxed);
+        chunk->firstSlot = last == nullptr ? 0 : last->firstSlot + lastRecords;
+        chunk->size = size;
+        if (last == nullptr)
+            first.store(chunk, std::memory_order_release);
+        else
+            last->next.store(chunk, std::memory_order_release);
+        last = chunk;
+        lastRecords = 0;
+        lastUsed = 0;
+    }
+    std::memcpy(last->Bytes() + lastUsed, record, length);
+    lastUsed += length;
+    std::memcpy(last->Bytes() + last->size - 4 * (lastRecords + 1), &lastUsed, sizeof lastUsed);
+    ++lastRecords;
+    return true;
+}
+
+void SearchTexts::RemoveLast()
+{
+    if (last == nullptr || lastRecords == 0)
+        return;
+    --lastRecords;
+    lastUsed = lastRecords > 0 ? last->EndOf(lastRecords - 1) : 0;
+}
+
+// A chunk that has a successor holds exactly the records up to the
+// successor's first slot; the last chunk holds every visible slot from its
+// first on.
+std::int32_t SearchTexts::VisibleRecords(const Chunk& chunk, std::int32_t slotCount)
+{
+    const Chunk* const next = chunk.next.load(std::memory_order_acquire);
+    const std::int32_t upTo = next != nullptr ? std::min(next->firstSlot, slotCount) : slotCount;
+    return std::max(upTo - chunk.firstSlot, 0);
+}
+
+void SearchTexts::FindSlots(const SearchPattern& pattern, std::int32_t slotCount, std::vector<std::int32_t>& found) const
+{
+    if (pattern.length == 0)
+        return;
+    for (const Chunk* chunk = first.load(std::memory_order_acquire); chunk != nullptr && chunk->firstSlot < slotCount;
+         chunk = chunk->next.load(std::memory_order_acquire)) {
+        const std::int32_t records = VisibleRecords(*chunk, slotCount);
+        if (records == 0)
+            continue;
+        const char* const bytes = chunk->Bytes();
+        const char* const end = bytes + chunk->EndOf(records - 1);
+        std::int32_t record = 0;
+        for (const char* at = bytes; (at = ScanForPattern(at, end, pattern)) != nullptr;) {
+            // Records end on a NUL and the pattern holds none, so a match
+            // never crosses into the next record or field.
+            if (!StartsCharacter(bytes, at, end) || !StartsCharacter(bytes, at + pattern.length, end)) {
+                ++at;
+                continue;
+            }
+            const std::uint32_t offset = static_cast<std::uint32_t>(at - bytes);
+            std::int32_t low = record;
+            std::int32_t high = records - 1;
+            while (low < high) {
+                const std::int32_t middle = low + (high - low) / 2;
+                if (chunk->EndOf(middle) <= offset)
+                    low = middle + 1;
+                else
+                    high = middle;
+            }
+            found.push_back(chunk->firstSlot + low);
+            // One match a status: go on after its record.
+            record = low + 1;
+            at = bytes + chunk->EndOf(low);
+        }
+    }
+}
+
+bool SearchTexts::MatchIn(std::int32_t slot, const SearchPattern& pattern, Match& match) const
+{
+    const Chunk* chunk = first.load(std::memory_order_acquire);
+    while (chunk != nullptr) {
+        const Chunk* const next = chunk->next.load(std::memory_order_acquire);
+        if (next == nullptr || next->firstSlot > slot)
+            break;
+        chunk = next;
+    }
+    if (chunk == nullptr || slot < chunk->firstSlot)
+        return false;
+    const std::int32_t record = slot - chunk->firstSlot;
+    const char* field = chunk->Bytes() + (record > 0 ? chunk->EndOf(record - 1) : 0);
+    for (const Field kind : {textField, displayNameField, screenNameField}) {
+        const int length = static_cast<int>(std::strlen(field));
+        const int offset = FindInFoldedText(field, length, pattern);
+        if (offset >= 0) {
+            match.slot = slot;
+            match.field = kind;
+            match.offset = offset;
+            return true;
+        }
+        field += length + 1;
+    }
+    return false;
+}

@@ -1,0 +1,75 @@
+#include "FindFuzz.h"
+
+#include "CString.h"
+#include "CodePage.h"
+#include "TextFunctions.h"
+#include "TimelineSnapshot.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The first match of pattern in text by the rule, found the slow way: every
+// character start tried, each character compared with ASCII letters folded.
+int PlainFind(const std::string& text, const std::string& pattern)
+{
+    const auto fold = [](const std::string& bytes, size_t at) {
+        const int size = CharacterSize(bytes.data(), static_cast<int>(bytes.size()), static_cast<int>(at));
+        const char c = bytes[at];
+        return std::string(1, size == 1 && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c)
+               + bytes.substr(at + 1, static_cast<size_t>(size - 1));
+    };
+    std::string foldedPattern;
+    for (size_t at = 0; at < pattern.size(); at += fold(pattern, at).size())
+        foldedPattern += fold(pattern, at);
+    for (size_t start = 0; start < text.size(); start += fold(text, start).size()) {
+        std::string run;
+        size_t at = start;
+        while (run.size() < foldedPattern.size() && at < text.size()) {
+            run += fold(text, at);
+            at += fold(text, at).size();
+        }
+        if (run == foldedPattern)
+            return static_cast<int>(start);
+    }
+    return -1;
+}
+
+} // namespace
+
+void CheckFind(const std::string& input)
+{
+    // Layout: pattern, text, display name, screen name, NUL-separated.
+    const char* parts[4] = {"", "", "", ""};
+    for (size_t at = 0, part = 0; at < input.size() && part < 4; at += std::strlen(parts[part++]) + 1)
+        parts[part] = input.c_str() + at;
+    TimelineEntry entry = {};
+    std::strncpy(entry.text, parts[1], sizeof entry.text - 1);
+    std::strncpy(entry.displayName, parts[2], sizeof entry.displayName - 1);
+    std::strncpy(entry.screenName, parts[3], sizeof entry.screenName - 1);
+    TimelineStore store;
+    TimelineStore::Batch(store).Add(entry);
+
+    SearchPattern pattern;
+    const bool usable = MakeSearchPattern(parts[0], pattern);
+    if (pattern.length > maxSearchLength || usable != (pattern.length > 0))
+        std::abort();
+    char shown[strippedTextSize];
+    StripTags(entry.text, shown);
+    CString displayName(entry.displayName);
+    DecodeEntities(displayName);
+    const std::string fields[] = {shown, displayName.GetString(), entry.screenName};
+    int field = 0;
+    int offset = -1;
+    for (; usable && field < 3 && offset < 0; ++field)
+        offset = PlainFind(fields[field], std::string(parts[0], static_cast<size_t>(pattern.length)));
+
+    const TimelineSnapshot::FindResult result = store.Snapshot().Find(pattern, -1, false);
+    const bool same = offset < 0 ? result.position == -1 && result.total == 0
+                                 : result.position == 0 && result.total == 1 && result.field == field - 1
+                                       && result.offset == offset;
+    if (!same)
+        std::abort();
+}
