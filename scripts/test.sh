@@ -4,12 +4,13 @@
 # the client and its tests for Windows (x86_64 and i686, the shipped
 # architecture), then runs the native tests (simulator, core under
 # AddressSanitizer/UBSan), the client tests under Wine against the simulator
-# for each architecture the machine can run, and the fuzzer for a bounded
-# time. A machine that runs no 32-bit programs skips the i686 runs and says so.
+# for each architecture the machine can run, the fuzzer for a bounded time,
+# and the release archive's reproducibility check (scripts/package.sh --check).
+# A machine that runs no 32-bit programs skips the i686 runs and says so.
 #
 # For work on one part: `bash scripts/test.sh -R REGEX` runs only the client
-# tests whose CTest names match REGEX (no native tests, no fuzzing), in both
-# architectures.
+# tests whose CTest names match REGEX (no native tests, no fuzzing, no archive),
+# in both architectures.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -28,6 +29,7 @@ if runs_i386_programs; then
   run_archs+=(i686)
 else
   skipped="i686 ($no_i386_line)"
+  echo "== $no_i386_line"
 fi
 
 port=$(free_port 47110)
@@ -94,12 +96,12 @@ for arch in "${run_archs[@]}"; do
   fi
 done
 wine_summary=$(printf '%s, ' "${ran[@]}")
-wine_summary="Wine tests ran for ${wine_summary%, }"
-[ -n "$skipped" ] && wine_summary="$wine_summary; skipped: $skipped"
+wine_summary="Wine tests: ${wine_summary%, }"
+[ -n "$skipped" ] && wine_summary="$wine_summary; skipped $skipped"
 echo "== $wine_summary"
 
 if [ ${#filter[@]} -ne 0 ]; then
-  [ "$failed" -ne 0 ] && { echo "== FAILED"; exit 1; }
+  [ "$failed" -ne 0 ] && { echo "== FAILED ($wine_summary)"; exit 1; }
   echo "== selected tests passed ($wine_summary)"
   exit 0
 fi
@@ -110,8 +112,11 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWit
 cmake --build "$build/fuzz" --target timeline_fuzz -j"$jobs"
 ctest --no-tests=error --test-dir "$build/fuzz" -R timeline_fuzz --output-on-failure || failed=1
 
+echo "== the release archive, built twice and compared"
+bash "$root/scripts/package.sh" --check || failed=1
+
 if [ "$failed" -ne 0 ]; then
-  echo "== FAILED"
+  echo "== FAILED ($wine_summary)"
   exit 1
 fi
 echo "== all tests passed ($wine_summary)"
