@@ -28,7 +28,7 @@ skipped=""
 if runs_i386_programs; then
   run_archs+=(i686)
 else
-  skipped="i686 ($no_i386_line)"
+  skipped="i686 skipped (no 32-bit programs run here)"
   echo "== $no_i386_line"
 fi
 
@@ -97,7 +97,7 @@ for arch in "${run_archs[@]}"; do
 done
 wine_summary=$(printf '%s, ' "${ran[@]}")
 wine_summary="Wine tests: ${wine_summary%, }"
-[ -n "$skipped" ] && wine_summary="$wine_summary; skipped $skipped"
+[ -n "$skipped" ] && wine_summary="$wine_summary; $skipped"
 echo "== $wine_summary"
 
 if [ ${#filter[@]} -ne 0 ]; then
