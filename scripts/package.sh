@@ -137,18 +137,24 @@ Larkspur-$version/licenses/gcc-runtime.txt Larkspur-$version/licenses/mingw-w64.
   exe=$(mktemp "$build/package-check.XXXXXX")
   unzip -p "$zip" "Larkspur-$version/Larkspur.exe" >"$exe"
   local status=0
-  file -b "$exe" | grep -q '^PE32 executable (GUI) Intel 80386' \
-    || { echo "package check: not a 32-bit GUI program: $(file -b "$exe")" >&2; status=1; }
+  local kind
+  kind=$(file -b "$exe")
+  grep -q '^PE32 executable (GUI) Intel 80386' <<<"$kind" \
+    || { echo "package check: not a 32-bit GUI program: $kind" >&2; status=1; }
   local dll
   for dll in $(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z'); do
     grep -qw "$dll" <<<"$system_dlls" || { echo "package check: imports $dll" >&2; status=1; }
   done
-  # The version resource's texts are UTF-16; the manifest is UTF-8.
-  strings -a -el "$exe" | grep -A1 -x 'ProductVersion' | grep -qx "$version" \
+  # The version resource's texts are UTF-16; the manifest is UTF-8. (Read
+  # whole before matching: grep -q leaving a pipe early fails it under pipefail.)
+  local texts wide
+  texts=$(strings -a "$exe")
+  wide=$(strings -a -el "$exe")
+  grep -A1 -x 'ProductVersion' <<<"$wide" | grep -qx "$version" \
     || { echo "package check: the version resource does not say $version" >&2; status=1; }
-  strings -a "$exe" | grep -q "name=\"Larkspur\" version=\"$version.0\"" \
+  grep -q "name=\"Larkspur\" version=\"$version.0\"" <<<"$texts" \
     || { echo "package check: the manifest does not name version $version.0" >&2; status=1; }
-  if strings -a "$exe" | grep -F -e "$root" -e "$build"; then
+  if grep -F -e "$root" -e "$build" <<<"$texts"; then
     echo "package check: a path of the checkout is in the executable" >&2
     status=1
   fi
