@@ -5,6 +5,36 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 jobs=2
 
+# True when this machine runs 32-bit x86 Linux programs, as Wine's 32-bit
+# loader is one: runs a 96-byte static i386 program that exits with 42. A
+# kernel without IA-32 emulation refuses to load it. The probe is written
+# under build/, where the project runs what it builds anyway (a temporary
+# folder may be mounted noexec).
+runs_i386_programs() {
+  local probe status=0
+  mkdir -p "$build"
+  probe=$(mktemp "$build/i386-probe.XXXXXX") || return 1
+  {
+    # ELF header: 32-bit, little-endian, an executable for the 80386 entered
+    # at 0x08048054, one program header right after this header.
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+    printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+    # The one segment: the whole file, readable and executable, at 0x08048000.
+    printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+    printf '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+    # mov ebx, 42; mov eax, 1 (exit); int 0x80
+    printf '\xbb\x2a\x00\x00\x00\xb8\x01\x00\x00\x00\xcd\x80'
+  } >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || status=$?
+  rm -f "$probe"
+  [ "$status" -eq 42 ]
+}
+
+# The line shown wherever the 32-bit runs are left out.
+no_i386_line="this machine cannot run 32-bit (i386) programs: no wine32, the i686 Wine tests are skipped"
+
 # Free TCP port on loopback, starting at $1.
 free_port() {
   local port=$1

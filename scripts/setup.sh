@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs and generates the Japanese
-# locale. Idempotent: a second run only checks what is already there.
+# locale. Where the machine runs 32-bit programs it also adds the i386
+# architecture and 32-bit Wine, which runs the shipped i686 Larkspur.exe.
+# Idempotent: a second run only checks what is already there.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 packages=(
   cmake make git ca-certificates tzdata
@@ -12,16 +15,28 @@ packages=(
   locales fonts-ipafont-gothic fonts-wine
   googletest libgtest-dev
   libboost-dev libssl-dev libstb-dev openssl
-  procps psmisc curl
+  procps psmisc curl zip unzip
 )
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# 32-bit Wine only where the kernel loads 32-bit programs: asked by running
+# one, since a 64-bit kernel may or may not have IA-32 emulation.
+if runs_i386_programs; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture"
+    $sudo dpkg --add-architecture i386
+  fi
+  packages+=(wine32:i386)
+else
+  echo "setup: $no_i386_line"
+fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"

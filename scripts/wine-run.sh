@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs one Windows program under 64-bit Wine with the test run's settings, under
-# an outer time limit so that a hang fails instead of blocking the run.
+# Runs one Windows program under Wine with the test run's settings, under an
+# outer time limit so that a hang fails instead of blocking the run. Wine's
+# 64-bit loader hands a 32-bit program to the 32-bit loader (wine32), so this
+# serves the x86_64 and the i686 build trees alike.
 # scripts/test.sh exports WINEPREFIX, DISPLAY and the rest; run alone, this
 # refuses rather than touch the user's own prefix.
 set -u

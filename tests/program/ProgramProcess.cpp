@@ -107,6 +107,17 @@ private:
 };
 
 
+// The list view's items are read through an LVITEM written into the
+// program's memory, laid out as the reader's compiler lays it out: right only
+// when both processes have the same pointer width (both 32-bit under WOW64,
+// or both 64-bit).
+bool SameWidthAsThisProcess(HANDLE process)
+{
+    BOOL ours = FALSE;
+    BOOL theirs = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &ours) && ::IsWow64Process(process, &theirs) && ours == theirs;
+}
+
 } // namespace
 
 
@@ -164,9 +175,16 @@ bool ProgramProcess::Start(const std::string& exePath)
     std::string commandLine = "\"" + exePath + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    return ::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                            &info)
-           != 0;
+    if (!::CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &info))
+        return false;
+    if (!SameWidthAsThisProcess(info.hProcess)) {
+        std::fprintf(stderr, "%s is not of this test's architecture: its list items cannot be read from here\n",
+                     exePath.c_str());
+        Terminate();
+        return false;
+    }
+    return true;
 }
 
 bool ProgramProcess::IsRunning() const
