@@ -134,8 +134,9 @@ protected:
         RECT window;
         Frame().GetWindowRect(&window);
         Shot shot = {harness.SettledPixels(window), window.right - window.left, window.bottom - window.top};
-        if (const char* folder = std::getenv("LARKSPUR_SCREENSHOTS"))
+        if (const char* folder = std::getenv("LARKSPUR_SCREENSHOTS")) {
             EXPECT_TRUE(WriteBitmap(WindowsPath(folder) + "\\" + name + ".bmp", shot.pixels, shot.width, shot.height));
+        }
         return shot;
     }
 

@@ -168,7 +168,7 @@ bool FrameHarness::Press(const std::vector<WORD>& keys)
 
 std::string WindowText(HWND window)
 {
-    char text[512] = "";
+    char text[1024] = "";
     ::GetWindowTextA(window, text, sizeof text);
     return text;
 }
