@@ -333,10 +333,6 @@ TEST(TimelineSnapshotTest, CopiesPinAgainAndMovedFromSnapshotsAreEmpty)
     EXPECT_LE(store.StateCount(), 4);
 }
 
-} // namespace
-
-namespace {
-
 // A new account: the store starts over. What a reader holds stays as it was;
 // the live store is empty, takes the same ids again, and a page fetched
 // before the start (an older generation) adds nothing.

@@ -20,11 +20,6 @@ std::string AddStatusFor(const std::string& reader, const std::string& text)
     return id.empty() ? id : id.substr(0, id.size() - 1);
 }
 
-bool ReloadChecked(MainFrame& frame)
-{
-    return frame.UIGetCheck(autoReloadCommand);
-}
-
 // The settings command with a new account: the list holds the new account's
 // timeline only, once its first fetch is in. Later, with the login failed and
 // its settings dialog cancelled, saving settings through the command turns
@@ -51,7 +46,7 @@ TEST(Account, NewAccountShowsOnlyItsOwnTimeline)
         }
         ::PostMessageA(dialog, WM_COMMAND, shown == 2 ? IDCANCEL : IDOK, 0);
     });
-    const ModalWatcher box("#32770", "ログインエラー", [](HWND found) { ::PostMessageA(found, WM_COMMAND, IDOK, 0); });
+    const ModalWatcher box("#32770", "ログインエラー", PressOk);
 
     FrameHarness harness;
     ASSERT_TRUE(harness.Create());
@@ -75,11 +70,11 @@ TEST(Account, NewAccountShowsOnlyItsOwnTimeline)
     serviceSession.SetToken("");
     frame.tickCount = frame.reloadInterval + 1;
     ASSERT_TRUE(harness.Pump([&] { return dialogs.load() == 2 && box.Seen() == 1; }, 20000));
-    harness.Pump([&] { return !ReloadChecked(frame); }, 3000);
+    harness.Pump([&] { return !frame.UIGetCheck(autoReloadCommand); }, 3000);
     EXPECT_EQ(LoginFailed, serviceSession.loginState.load());
 
     frame.PostMessage(WM_COMMAND, settingsCommand);
-    ASSERT_TRUE(harness.Pump([&] { return dialogs.load() == 3 && ReloadChecked(frame); }, 10000));
+    ASSERT_TRUE(harness.Pump([&] { return dialogs.load() == 3 && frame.UIGetCheck(autoReloadCommand); }, 10000));
     EXPECT_EQ(LoginReady, serviceSession.loginState.load());
     const int signIns = SiteControl::CountInLog("POST /sessions ");
     frame.tickCount = frame.reloadInterval + 1;

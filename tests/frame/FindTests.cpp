@@ -9,26 +9,6 @@
 
 namespace {
 
-std::string TextOf(HWND window)
-{
-    char text[512] = "";
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-// Counts key releases before the program's filters, to know keys were handled.
-class KeyReleases : public CMessageFilter {
-public:
-    BOOL PreTranslateMessage(MSG* message) override
-    {
-        if (message->message == WM_KEYUP || message->message == WM_SYSKEYUP)
-            ++count;
-        return FALSE;
-    }
-
-    int count = 0;
-};
-
 // Rows, newest first: "heron" stands in rows 4 and 6; row 5 holds a kana
 // whose trail byte is 'a' before "zz", and row 7 "Jazz"; row 3's author is
 // named "Kingfisher Club".
@@ -44,41 +24,20 @@ protected:
             newest = AddNewestStatus(named ? "kingfish" : "finder", text, named ? "Kingfisher Club" : "");
             ASSERT_FALSE(newest.empty());
         }
-        SiteControl::Post("account", "user=finder&password=secret");
-        FrameHarness::WriteAccount("finder", "secret", "180");
+        FrameHarness::UseAccount("finder");
         ASSERT_TRUE(harness.Create());
         ASSERT_TRUE(harness.PumpUntilShown(newest, 30000));
-        harness.Loop().AddMessageFilter(&releases);
         ::SetForegroundWindow(Frame());
         harness.PumpPending();
     }
 
-    void TearDown() override
-    {
-        harness.Loop().RemoveMessageFilter(&releases);
-        FrameHarness::WriteSettings("");
-    }
+    void TearDown() override { FrameHarness::WriteSettings(""); }
 
     MainFrame& Frame() { return harness.Frame(); }
     HWND BoxEdit() { return ::GetDlgItem(Frame().findBox, findTextControl); }
-    std::string BoxState() { return TextOf(::GetDlgItem(Frame().findBox, findStateControl)); }
+    std::string BoxState() { return WindowText(::GetDlgItem(Frame().findBox, findStateControl)); }
 
-    void Press(const std::vector<WORD>& keys)
-    {
-        std::vector<INPUT> inputs;
-        for (int pass = 0; pass < 2; ++pass) {
-            for (size_t i = 0; i < keys.size(); ++i) {
-                INPUT input = {};
-                input.type = INPUT_KEYBOARD;
-                input.ki.wVk = pass == 0 ? keys[i] : keys[keys.size() - 1 - i];
-                input.ki.dwFlags = pass == 0 ? 0 : KEYEVENTF_KEYUP;
-                inputs.push_back(input);
-            }
-        }
-        const int expected = releases.count + static_cast<int>(keys.size());
-        ASSERT_EQ(inputs.size(), ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
-        ASSERT_TRUE(harness.Pump([&] { return releases.count >= expected; }, 5000));
-    }
+    void Press(const std::vector<WORD>& keys) { ASSERT_TRUE(harness.Press(keys)); }
 
     // Presses keys that start a find and waits until the box tells how it
     // went; returns pane 0 then.
@@ -108,7 +67,6 @@ protected:
     }
 
     FrameHarness harness;
-    KeyReleases releases;
 };
 
 TEST_F(Find, FindsRowsByTextAndNameWrapsAndNeverStartsOnATrailByte)
@@ -121,7 +79,7 @@ TEST_F(Find, FindsRowsByTextAndNameWrapsAndNeverStartsOnATrailByte)
     EXPECT_EQ("1 件目 / 全 2 件", FindWith({VK_RETURN}));
     EXPECT_EQ(4, frame.timelineView.GetSelectedIndex());
     EXPECT_EQ(4, frame.timelineView.GetNextItem(-1, LVNI_FOCUSED));
-    EXPECT_EQ("the heron landed\r\n", TextOf(frame.detailView.Edit()));
+    EXPECT_EQ("the heron landed\r\n", WindowText(frame.detailView.Edit()));
     EXPECT_EQ("4-9", DetailSelection());
     EXPECT_EQ(BoxEdit(), ::GetFocus());
 
@@ -151,7 +109,7 @@ TEST_F(Find, FindsRowsByTextAndNameWrapsAndNeverStartsOnATrailByte)
     OpenAndType("kingfisher club");
     EXPECT_EQ("1 件目 / 全 1 件", FindWith({VK_RETURN}));
     EXPECT_EQ(3, frame.timelineView.GetSelectedIndex());
-    EXPECT_EQ("morning tea\r\n", TextOf(frame.detailView.Edit()));
+    EXPECT_EQ("morning tea\r\n", WindowText(frame.detailView.Edit()));
 
     // Row 5's bytes hold "azz" from the kana's trail byte on: only row 7's
     // "Jazz" is a match.
@@ -163,7 +121,7 @@ TEST_F(Find, FindsRowsByTextAndNameWrapsAndNeverStartsOnATrailByte)
     ::SetWindowTextA(BoxEdit(), "osprey");
     EXPECT_EQ("見つかりません", FindWith({VK_RETURN}));
     EXPECT_EQ(7, frame.timelineView.GetSelectedIndex());
-    EXPECT_EQ("Jazz night at the station\r\n", TextOf(frame.detailView.Edit()));
+    EXPECT_EQ("Jazz night at the station\r\n", WindowText(frame.detailView.Edit()));
 
     Press({VK_ESCAPE});
     EXPECT_EQ(frame.timelineView.handle, ::GetFocus());

@@ -9,27 +9,6 @@
 
 namespace {
 
-// Sees each message before the program's filters do and counts the key
-// releases, so a test knows when the keys it sent have been handled.
-class KeyReleases : public CMessageFilter {
-public:
-    BOOL PreTranslateMessage(MSG* message) override
-    {
-        if (message->message == WM_KEYUP || message->message == WM_SYSKEYUP)
-            ++count;
-        return FALSE;
-    }
-
-    int count = 0;
-};
-
-std::string TextOf(HWND window)
-{
-    char text[512] = "";
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 class Keys : public testing::Test {
 protected:
     void SetUp() override
@@ -42,44 +21,21 @@ protected:
             newest = AddNewestStatus("keyer", "detail text " + std::to_string(i));
             ASSERT_FALSE(newest.empty());
         }
-        SiteControl::Post("account", "user=keyer&password=secret");
-        FrameHarness::WriteAccount("keyer", "secret", "180");
+        FrameHarness::UseAccount("keyer");
         ASSERT_TRUE(harness.Create());
         ASSERT_TRUE(harness.PumpUntilShown(newest, 30000));
-        harness.Loop().AddMessageFilter(&releases);
         ::SetForegroundWindow(Frame());
         harness.PumpPending();
         ASSERT_EQ(Frame().handle, ::GetForegroundWindow());
     }
 
-    void TearDown() override
-    {
-        harness.Loop().RemoveMessageFilter(&releases);
-        FrameHarness::WriteSettings("");
-    }
+    void TearDown() override { FrameHarness::WriteSettings(""); }
 
     MainFrame& Frame() { return harness.Frame(); }
     HWND ComposeEdit() { return Frame().composeView.Edit(); }
     HWND DetailEdit() { return Frame().detailView.Edit(); }
 
-    // Presses the keys in order and lets them go in reverse, as typed; returns
-    // once the loop has handled the last release.
-    void Press(const std::vector<WORD>& keys)
-    {
-        std::vector<INPUT> inputs;
-        for (int pass = 0; pass < 2; ++pass) {
-            for (size_t i = 0; i < keys.size(); ++i) {
-                INPUT input = {};
-                input.type = INPUT_KEYBOARD;
-                input.ki.wVk = pass == 0 ? keys[i] : keys[keys.size() - 1 - i];
-                input.ki.dwFlags = pass == 0 ? 0 : KEYEVENTF_KEYUP;
-                inputs.push_back(input);
-            }
-        }
-        const int expected = releases.count + static_cast<int>(keys.size());
-        ASSERT_EQ(inputs.size(), ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
-        ASSERT_TRUE(harness.Pump([&] { return releases.count >= expected; }, 5000));
-    }
+    void Press(const std::vector<WORD>& keys) { ASSERT_TRUE(harness.Press(keys)); }
 
     static std::string Clipboard()
     {
@@ -96,7 +52,6 @@ protected:
     }
 
     FrameHarness harness;
-    KeyReleases releases;
 };
 
 TEST_F(Keys, FrameKeysActWhereverTheFocusIs)
@@ -148,7 +103,7 @@ TEST_F(Keys, FrameKeysActWhereverTheFocusIs)
             EXPECT_EQ(caret, start);
             EXPECT_EQ(caret, end);
         }
-        EXPECT_EQ(c.composeText, TextOf(ComposeEdit()));
+        EXPECT_EQ(c.composeText, WindowText(ComposeEdit()));
         EXPECT_EQ(1, frame.timelineView.GetSelectedIndex());
         EXPECT_EQ(fetches, SiteControl::CountInLog("GET / "));
         EXPECT_EQ(pane, PaneText(frame, 0));
@@ -165,7 +120,7 @@ TEST_F(Keys, SendAndCopyGoToTheComposeBox)
     ::SetWindowTextA(ComposeEdit(), text.c_str());
     ::SetFocus(ComposeEdit());
     Press({VK_CONTROL, 'S'});
-    EXPECT_EQ("", TextOf(ComposeEdit()));
+    EXPECT_EQ("", WindowText(ComposeEdit()));
     ASSERT_TRUE(harness.Pump([&] { return SiteControl::Last("status") == text; }, 10000));
     const ULONGLONG settle = ::GetTickCount64() + 1500;
     harness.Pump([&] { return ::GetTickCount64() >= settle; }, 2000);
@@ -182,7 +137,7 @@ TEST_F(Keys, SendAndCopyGoToTheComposeBox)
     }
     Press({VK_CONTROL, 'C'});
     EXPECT_EQ(DetailEdit(), ::GetFocus());
-    EXPECT_EQ(TextOf(DetailEdit()), Clipboard());
+    EXPECT_EQ(WindowText(DetailEdit()), Clipboard());
     EXPECT_NE("", Clipboard());
 }
 

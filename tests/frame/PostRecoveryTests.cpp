@@ -10,19 +10,11 @@
 
 namespace {
 
-std::string ComposeText(MainFrame& frame)
-{
-    char text[512] = "";
-    frame.composeView.Edit().GetWindowText(text, sizeof text);
-    return text;
-}
-
 // A frame signed in, its first fetch done.
 bool StartSignedIn(FrameHarness& harness)
 {
     SiteControl::Reset();
-    SiteControl::Post("account", "user=giveback&password=secret");
-    FrameHarness::WriteAccount("giveback", "secret", "180");
+    FrameHarness::UseAccount("giveback");
     return harness.Create() && harness.Pump([&] { return PaneText(harness.Frame(), 0) == "Ready"; }, 20000);
 }
 
@@ -38,17 +30,15 @@ TEST(PostRecovery, FailedPostGivesItsTextBack)
     const auto send = [&](const char* text) {
         frame.composeView.Edit().SetWindowText(text);
         frame.SendMessage(WM_COMMAND, sendCommand);
-        EXPECT_EQ("", ComposeText(frame));
+        EXPECT_EQ("", WindowText(frame.composeView.Edit()));
     };
 
     // The server down: the text returns, caret at its end, counter updated.
     ASSERT_TRUE(SiteControl::Post("offline", "ms=4000"));
     send("lost while offline");
-    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "lost while offline"; }, 2500));
+    EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "lost while offline"; }, 2500));
     EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
-    char counter[16] = "";
-    ::GetWindowTextA(frame.composeView.GetDlgItem(counterControl), counter, sizeof counter);
-    EXPECT_STREQ("122", counter);
+    EXPECT_EQ("122", WindowText(frame.composeView.GetDlgItem(counterControl)));
     CHARRANGE caret = {};
     frame.composeView.Edit().GetSel(&caret);
     EXPECT_EQ(18, caret.cpMin);
@@ -62,18 +52,18 @@ TEST(PostRecovery, FailedPostGivesItsTextBack)
     send("second failure");
     frame.composeView.Edit().SetWindowText("typed since");
     harness.Pump([] { return false; }, 2500);
-    EXPECT_EQ("typed since", ComposeText(frame));
+    EXPECT_EQ("typed since", WindowText(frame.composeView.Edit()));
 
     EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
     // It waited: the box emptied, it comes back.
     frame.composeView.Edit().SetWindowText("");
-    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "second failure"; }, 2500));
+    EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "second failure"; }, 2500));
 
     // Sending again ends the notice; a good post does not come back.
     ASSERT_TRUE(SiteControl::Post("route/clear"));
     send("posted fine");
     EXPECT_TRUE(harness.Pump([&] { return PaneText(frame, 0) == "Ready"; }, 3000));
-    EXPECT_EQ("", ComposeText(frame));
+    EXPECT_EQ("", WindowText(frame.composeView.Edit()));
     EXPECT_EQ("posted fine", SiteControl::Last("status"));
 }
 
@@ -93,10 +83,10 @@ TEST(PostRecovery, EveryFailureOfOneTickComesBackInOrder)
     ASSERT_TRUE(SiteControl::Post("route/clear"));
     PostStatus("then a success");
 
-    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "first failure"; }, 2500));
+    EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "first failure"; }, 2500));
     EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
     frame.composeView.Edit().SetWindowText("");
-    EXPECT_TRUE(harness.Pump([&] { return ComposeText(frame) == "second failure"; }, 2500));
+    EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "second failure"; }, 2500));
     EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
 }
 

@@ -12,7 +12,6 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,28 +54,48 @@ std::string SourcePath(const char* relative)
     return WindowsPath(std::string(LARKSPUR_TEST_SOURCE) + "/" + relative);
 }
 
-// A picture file's pixels as COLORREF values, row by row; empty when it
-// cannot be read.
-std::vector<COLORREF> ReadPicture(const std::string& path, int& width, int& height)
-{
+struct Shot {
     std::vector<COLORREF> pixels;
-    std::wstring widePath(path.begin(), path.end());
+    int width;
+    int height;
+};
+
+// A picture file's pixels as COLORREF values, row by row; no pixels when
+// it cannot be read.
+Shot ReadPicture(const std::string& path)
+{
+    Shot shot = {{}, 0, 0};
+    const std::wstring widePath(path.begin(), path.end());
     Gdiplus::Bitmap picture(widePath.c_str());
-    if (picture.GetLastStatus() != Gdiplus::Ok)
-        return pixels;
-    width = static_cast<int>(picture.GetWidth());
-    height = static_cast<int>(picture.GetHeight());
-    Gdiplus::Rect all(0, 0, width, height);
     Gdiplus::BitmapData data;
-    if (picture.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) != Gdiplus::Ok)
-        return pixels;
-    for (int y = 0; y < height; ++y) {
+    Gdiplus::Rect all(0, 0, static_cast<int>(picture.GetWidth()), static_cast<int>(picture.GetHeight()));
+    if (picture.GetLastStatus() != Gdiplus::Ok
+        || picture.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) != Gdiplus::Ok)
+        return shot;
+    shot.width = all.Width;
+    shot.height = all.Height;
+    for (int y = 0; y < all.Height; ++y) {
         const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(data.Scan0) + y * data.Stride);
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(RGB(row[x] >> 16 & 0xFF, row[x] >> 8 & 0xFF, row[x] & 0xFF));
+        for (int x = 0; x < all.Width; ++x)
+            shot.pixels.push_back(RGB(row[x] >> 16 & 0xFF, row[x] >> 8 & 0xFF, row[x] & 0xFF));
     }
     picture.UnlockBits(&data);
-    return pixels;
+    return shot;
+}
+
+// Counts the pixels that differ from the reference and names the first few.
+void ExpectSamePixels(const Shot& expected, const Shot& actual)
+{
+    ASSERT_EQ(expected.width, actual.width);
+    ASSERT_EQ(expected.height, actual.height);
+    ASSERT_EQ(expected.pixels.size(), actual.pixels.size());
+    int differing = 0;
+    for (size_t i = 0; i < actual.pixels.size(); ++i) {
+        if (expected.pixels[i] != actual.pixels[i] && ++differing <= 5)
+            ADD_FAILURE() << "pixel " << i % actual.width << "," << i / actual.width << ": " << std::hex
+                          << actual.pixels[i] << " instead of " << expected.pixels[i];
+    }
+    EXPECT_EQ(0, differing);
 }
 
 class Scaling : public testing::Test {
@@ -84,8 +103,7 @@ protected:
     void SetUp() override
     {
         SiteControl::Reset();
-        SiteControl::Post("account", "user=scaler&password=secret");
-        FrameHarness::WriteAccount("scaler", "secret", "180");
+        FrameHarness::UseAccount("scaler");
         long long id = 91000000000LL;
         for (const Status& status : statuses) {
             const std::string form = "user=" + SiteControl::Encode(status.user) + "&text="
@@ -106,42 +124,40 @@ protected:
     MainFrame& Frame() { return harness.Frame(); }
 
     // The whole window once everything is drawn, with the focus in the list
-    // so that no caret blinks in the capture.
-    std::vector<COLORREF> Capture(int& width, int& height)
+    // so that no caret blinks in the capture; saved as name.bmp among the
+    // screenshots when a folder for them is set.
+    Shot Capture(const std::string& name)
     {
         ::SetFocus(Frame().timelineView);
         ::RedrawWindow(Frame(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         harness.PumpPending();
         RECT window;
         Frame().GetWindowRect(&window);
-        width = window.right - window.left;
-        height = window.bottom - window.top;
-        return harness.SettledPixels(window);
-    }
-
-    void Save(const std::string& name, const std::vector<COLORREF>& pixels, int width, int height)
-    {
-        const char* folder = std::getenv("LARKSPUR_SCREENSHOTS");
-        if (folder != nullptr) {
-            EXPECT_TRUE(WriteBitmap(WindowsPath(folder) + "\\" + name + ".bmp", pixels, width, height));
+        Shot shot = {harness.SettledPixels(window), window.right - window.left, window.bottom - window.top};
+        if (const char* folder = std::getenv("LARKSPUR_SCREENSHOTS")) {
+            EXPECT_TRUE(WriteBitmap(WindowsPath(folder) + "\\" + name + ".bmp", shot.pixels, shot.width, shot.height));
         }
+        return shot;
     }
 
     // The height of a list row and the size of the list's and the detail
-    // pane's pictures, as the controls report them.
-    SIZE RowAndPictures(int& largePicture)
+    // pane's (square) pictures, as the controls report them, are those of
+    // the program at dpi. Returns the detail picture's size.
+    int ExpectRowAndPicturesAt(UINT at)
     {
         const CListViewCtrl list(Frame().timelineView);
         RECT row = {};
         list.GetItemRect(0, &row, LVIR_BOUNDS);
-        int width = 0;
-        int height = 0;
-        ::ImageList_GetIconSize(list.GetImageList(LVSIL_SMALL), &width, &height);
-        int largeHeight = 0;
-        ::ImageList_GetIconSize(Icons().LargeIcons(), &largePicture, &largeHeight);
-        EXPECT_EQ(width, height);
-        EXPECT_EQ(largePicture, largeHeight);
-        return {row.bottom - row.top, width};
+        int small[2] = {};
+        int large[2] = {};
+        ::ImageList_GetIconSize(list.GetImageList(LVSIL_SMALL), &small[0], &small[1]);
+        ::ImageList_GetIconSize(Icons().LargeIcons(), &large[0], &large[1]);
+        EXPECT_EQ(ScaleToDpi(40, at), row.bottom - row.top);
+        EXPECT_EQ(ScaleToDpi(32, at), small[0]);
+        EXPECT_EQ(ScaleToDpi(48, at), large[0]);
+        EXPECT_EQ(small[0], small[1]);
+        EXPECT_EQ(large[0], large[1]);
+        return large[0];
     }
 
     // Sends the message the system sends when the window moves to a
@@ -182,35 +198,10 @@ void ExpectTextFits(HWND control)
     EXPECT_LE(metrics.tmAscent, client.bottom) << text;
 }
 
-// Counts the pixels that differ from the reference and names the first few.
-void ExpectSamePixels(const std::vector<COLORREF>& expected, const std::vector<COLORREF>& actual, int width)
-{
-    ASSERT_EQ(expected.size(), actual.size());
-    int differing = 0;
-    for (size_t i = 0; i < actual.size(); ++i) {
-        if (expected[i] == actual[i])
-            continue;
-        if (++differing <= 5)
-            ADD_FAILURE() << "pixel " << i % width << "," << i / width << ": " << std::hex << actual[i]
-                          << " instead of " << expected[i];
-    }
-    EXPECT_EQ(0, differing);
-}
-
 TEST_F(Scaling, WindowAtTheSystemDpi)
 {
-    int width = 0;
-    int height = 0;
-    const std::vector<COLORREF> shot = Capture(width, height);
-    Save("timeline-" + std::to_string(dpi), shot, width, height);
-
-    int largePicture = 0;
-    const SIZE rowAndPicture = RowAndPictures(largePicture);
-    EXPECT_EQ(ScaleToDpi(40, dpi), rowAndPicture.cx);
-    EXPECT_EQ(ScaleToDpi(32, dpi), rowAndPicture.cy);
-    EXPECT_EQ(ScaleToDpi(48, dpi), largePicture);
-    std::printf("at %u DPI: row height %ld, list picture %ld, detail picture %d\n", dpi, rowAndPicture.cx,
-                rowAndPicture.cy, largePicture);
+    const Shot shot = Capture("timeline-" + std::to_string(dpi));
+    const int largePicture = ExpectRowAndPicturesAt(dpi);
 
     // The toolbar's pictures come from the strip nearest the scaled width.
     const CToolBarCtrl toolBar(::GetDlgItem(Frame().topBar, topBarId));
@@ -234,16 +225,8 @@ TEST_F(Scaling, WindowAtTheSystemDpi)
     EXPECT_GE(picture.right, largePicture);
     EXPECT_GE(picture.bottom, largePicture);
 
-    if (dpi != defaultDpi)
-        return;
-    int referenceWidth = 0;
-    int referenceHeight = 0;
-    const std::vector<COLORREF> reference =
-        ReadPicture(SourcePath("frame/reference/timeline-96.png"), referenceWidth, referenceHeight);
-    ASSERT_FALSE(reference.empty()) << "no reference picture";
-    ASSERT_EQ(referenceWidth, width);
-    ASSERT_EQ(referenceHeight, height);
-    ExpectSamePixels(reference, shot, width);
+    if (dpi == defaultDpi)
+        ExpectSamePixels(ReadPicture(SourcePath("frame/reference/timeline-96.png")), shot);
 }
 
 // 96 -> 144 -> 96: at 144 every size is scaled, and back at 96 the window is
@@ -254,41 +237,20 @@ TEST_F(Scaling, DpiChangeAndBack)
 {
     if (dpi != defaultDpi)
         GTEST_SKIP() << "made at 96 DPI only";
-    int width = 0;
-    int height = 0;
-    const std::vector<COLORREF> before = Capture(width, height);
-    const UINT other = 144;
+    const Shot before = Capture("timeline-96-before");
     const int outerBar = Frame().outerSplitter.GetSplitterPos();
 
     RECT place;
     Frame().GetWindowRect(&place);
     // At the screen's corner, where the larger window is seen whole.
-    ChangeDpi(dpi, other, POINT{0, 0});
-    int largePicture = 0;
-    SIZE rowAndPicture = RowAndPictures(largePicture);
-    EXPECT_EQ(ScaleToDpi(40, other), rowAndPicture.cx);
-    EXPECT_EQ(ScaleToDpi(32, other), rowAndPicture.cy);
-    EXPECT_EQ(ScaleToDpi(48, other), largePicture);
-    RECT window;
-    Frame().GetWindowRect(&window);
-    EXPECT_EQ(::MulDiv(width, static_cast<int>(other), static_cast<int>(dpi)), window.right - window.left);
-    EXPECT_EQ(::MulDiv(outerBar, static_cast<int>(other), static_cast<int>(dpi)), Frame().outerSplitter.GetSplitterPos());
-    int otherWidth = 0;
-    int otherHeight = 0;
-    const std::vector<COLORREF> changed = Capture(otherWidth, otherHeight);
-    Save("timeline-" + std::to_string(dpi) + "-to-" + std::to_string(other), changed, otherWidth, otherHeight);
+    ChangeDpi(dpi, 144, POINT{0, 0});
+    ExpectRowAndPicturesAt(144);
+    EXPECT_EQ(::MulDiv(before.width, 144, 96), Capture("timeline-96-to-144").width);
+    EXPECT_EQ(::MulDiv(outerBar, 144, 96), Frame().outerSplitter.GetSplitterPos());
 
-    ChangeDpi(other, dpi, POINT{place.left, place.top});
-    rowAndPicture = RowAndPictures(largePicture);
-    EXPECT_EQ(ScaleToDpi(40, dpi), rowAndPicture.cx);
-    EXPECT_EQ(ScaleToDpi(32, dpi), rowAndPicture.cy);
-    int afterWidth = 0;
-    int afterHeight = 0;
-    const std::vector<COLORREF> after = Capture(afterWidth, afterHeight);
-    Save("timeline-" + std::to_string(dpi) + "-and-back", after, afterWidth, afterHeight);
-    ASSERT_EQ(width, afterWidth);
-    ASSERT_EQ(height, afterHeight);
-    ExpectSamePixels(before, after, width);
+    ChangeDpi(144, dpi, POINT{place.left, place.top});
+    ExpectRowAndPicturesAt(dpi);
+    ExpectSamePixels(before, Capture("timeline-96-and-back"));
 }
 
 } // namespace

@@ -27,11 +27,6 @@ struct Shown {
     int low, high;
 };
 
-void PressOk(HWND box)
-{
-    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-}
-
 // The user name and the password the session holds.
 std::pair<std::string, std::string> SessionAccount()
 {
@@ -202,8 +197,7 @@ TEST_F(Settings, StartReadsTheFileAndAsksForAMissingAccount)
         FrameHarness::WriteSettings(c.file);
         // A cancelled dialog leaves the account empty: the sign-in fails and
         // may be reported before the frame closes.
-        const ModalWatcher loginError("#32770", "ログインエラー",
-                                      [](HWND box) { ::PostMessageA(box, WM_COMMAND, IDOK, 0); });
+        const ModalWatcher loginError("#32770", "ログインエラー", PressOk);
         const auto watcher =
             Answer(c.typedPassword != nullptr ? Leave::save : Leave::cancelButton, nullptr, c.typedPassword, "60");
         FrameHarness harness;

@@ -228,21 +228,21 @@ TEST_F(IconCacheTest, SizesChangeWithTheDpi)
     const std::string urls[] = {ImageUrl("dpi", "48x48.png"), ImageUrl("dpi", "73x73.jpg")};
     const Picture sources[] = {ServedPicture(urls[0]), ServedPicture(urls[1])};
     cache.Add(urls[0].c_str());
-    const auto expectSizes = [&](int index, int small, int large) {
+    const auto expectSizes = [&](int small, int large) {
         IconCache::ScopedLock hold(cache);
-        const Picture& source = sources[index];
-        ExpectSamePicture(ReferenceScale(source, true, small, small), ReadImageListImage(cache.SmallIcons(), index));
-        ExpectSamePicture(source.width == large ? source : ReferenceScale(source, true, large, large),
-                          ReadImageListImage(cache.LargeIcons(), index));
+        for (const int index : {0, 1}) {
+            const Picture& source = sources[index];
+            ExpectSamePicture(ReferenceScale(source, true, small, small), ReadImageListImage(cache.SmallIcons(), index));
+            ExpectSamePicture(source.width == large ? source : ReferenceScale(source, true, large, large),
+                              ReadImageListImage(cache.LargeIcons(), index));
+        }
     };
     cache.SetImageSizes(48, 72);
     cache.Add(urls[1].c_str());
     ASSERT_EQ(1, cache.IndexOf(urls[1].c_str()));
-    for (const int index : {0, 1})
-        expectSizes(index, 48, 72);
+    expectSizes(48, 72);
     cache.SetImageSizes(32, 48);
-    for (const int index : {0, 1})
-        expectSizes(index, 32, 48);
+    expectSizes(32, 48);
     ExpectListsInStep();
 }
 

@@ -133,13 +133,6 @@ void ClickAt(POINT screen, bool right)
           MouseInput(screen, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)});
 }
 
-std::string WindowText(HWND window)
-{
-    char text[1024] = "";
-    ::GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 CHARRANGE Selection(HWND edit)
 {
     CHARRANGE range = {-1, -1};

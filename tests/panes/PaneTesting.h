@@ -52,7 +52,6 @@ void PressKey(WORD key, WORD modifier = 0);
 void MoveMouse(POINT screen);
 void ClickAt(POINT screen, bool right = false);
 
-std::string WindowText(HWND window);
 CHARRANGE Selection(HWND edit);
 // Screen point in the middle of a character of a rich edit control.
 POINT CharacterPoint(HWND edit, LONG character);

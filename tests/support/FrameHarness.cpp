@@ -74,6 +74,12 @@ void FrameHarness::WriteAccount(const std::string& user, const std::string& pass
                   + "\r\n");
 }
 
+void FrameHarness::UseAccount(const std::string& user)
+{
+    SiteControl::Post("account", "user=" + user + "&password=secret");
+    WriteAccount(user, "secret", "180");
+}
+
 bool FrameHarness::Create(int width, int height)
 {
     frame.reset(new MainFrame);
@@ -122,6 +128,8 @@ void FrameHarness::PumpPending()
             quitCode = static_cast<int>(message.wParam);
             continue;
         }
+        if (message.message == WM_KEYUP || message.message == WM_SYSKEYUP)
+            ++keyReleases;
         if (!loop.PreTranslateMessage(&message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageA(&message);
@@ -139,6 +147,35 @@ bool FrameHarness::PumpUntilShown(const std::string& statusId, int timeoutMs)
                    && frame->shownCount == TimelineReaderOf().GetCount() && PaneText(*frame, 0) == "Ready";
         },
         timeoutMs);
+}
+
+bool FrameHarness::Press(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> inputs;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = pass == 0 ? keys[i] : keys[keys.size() - 1 - i];
+            input.ki.dwFlags = pass == 0 ? 0 : KEYEVENTF_KEYUP;
+            inputs.push_back(input);
+        }
+    }
+    const int expected = keyReleases + static_cast<int>(keys.size());
+    return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size()
+           && Pump([&] { return keyReleases >= expected; }, 5000);
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = "";
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void PressOk(HWND window)
+{
+    ::PostMessageA(window, WM_COMMAND, IDOK, 0);
 }
 
 std::string PaneText(MainFrame& frame, int paneId)

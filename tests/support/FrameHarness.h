@@ -33,6 +33,9 @@ public:
     static void WriteSettings(const std::string& text);
     // A settings file with an account and an interval.
     static void WriteAccount(const std::string& user, const std::string& password, const std::string& interval = "30");
+    // Makes user (password "secret") an account of the simulator and of the
+    // settings file, reloading every 180 s so no reload comes in a test.
+    static void UseAccount(const std::string& user);
 
     // Creates and shows the frame at the program's place and size (or the
     // given size, centred). False when creation failed.
@@ -55,6 +58,9 @@ public:
     // Pumps until the store holds statusId, no fetch runs, and the list
     // shows the whole store with pane 0 at "Ready".
     bool PumpUntilShown(const std::string& statusId, int timeoutMs);
+    // Presses the keys in order and lets them go in reverse, as typed; true
+    // once the loop has handled the last release (within five seconds).
+    bool Press(const std::vector<WORD>& keys);
 
     // The screen's pixels in rect once drawing has reached it: Wine copies a
     // window's drawing to the screen when its thread next waits for
@@ -68,7 +74,11 @@ private:
     CMessageLoop loop;
     std::unique_ptr<MainFrame> frame;
     int quitCode = -1;
+    int keyReleases = 0; // seen by PumpPending before any filter
 };
+
+// A window's text ("" when none).
+std::string WindowText(HWND window);
 
 // Text of a status bar pane of the frame ("" when none).
 std::string PaneText(MainFrame& frame, int paneId);
@@ -90,6 +100,9 @@ bool WriteBitmap(const std::string& path, const std::vector<COLORREF>& pixels, i
 // The screen's pixels in rect (screen coordinates), row by row, as
 // COLORREF values: what the windows there last painted.
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
+
+// Leaves a box or dialog with OK (an answer for ModalWatcher).
+void PressOk(HWND window);
 
 // Answers what a modal loop shows (a dialog, a box, a popup menu) from a
 // thread of its own: each time a visible top-level window of windowClass
