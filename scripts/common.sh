@@ -107,17 +107,19 @@ fresh_prefix() {
   /usr/lib/wine/wine64 "$2" "$build/certs/ca.crt"
 }
 
-# An X display of our own: sets DISPLAY and xvfb_pid.
+# An X display of our own, with a screen of size $1 (1280x1024 unless
+# given): sets DISPLAY and xvfb_pid.
 start_xvfb() {
-  local fd_file="$build/xvfb.display"
-  rm -f "$fd_file"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  local fd_file
+  fd_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 1 100); do
     [ -s "$fd_file" ] && break
     sleep 0.1
   done
   export DISPLAY=":$(head -n1 "$fd_file")"
+  rm -f "$fd_file"
 }
 
 # True when $DISPLAY names an X display that answers.

@@ -15,6 +15,7 @@ if [ -z "${LARKSPUR_WINE_READY:-}" ] || [ -z "${WINEPREFIX:-}" ] || [ $# -lt 2 ]
 fi
 dpi=$1
 shift
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
 
@@ -28,16 +29,8 @@ set_dpi() {
   "$server" -w >/dev/null 2>&1
 }
 
-display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-  [ -s "$display_file" ] && break
-  sleep 0.1
-done
 old_display=${DISPLAY:-}
-export DISPLAY=":$(head -n1 "$display_file")"
-rm -f "$display_file"
+start_xvfb 2560x1600
 
 # The desktop process that the program's first window starts lives as long
 # as the server and keeps the output it was given: the program writes to a

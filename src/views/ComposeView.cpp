@@ -105,13 +105,7 @@ void ComposeView::SetDpi(UINT newDpi)
     const UINT oldDpi = dpi;
     dpi = newDpi;
     const RECT insets = TextInsets(edit);
-    const HFONT oldFont = labelFont;
-    labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
-    const HFONT font = labelFont != nullptr ? labelFont : GetFont();
-    counter.SetFont(font, true);
-    sendButton.SetFont(font, true);
-    if (oldFont != nullptr)
-        ::DeleteObject(oldFont);
+    SetLabelFonts(handle, templateDpi, dpi, labelFont, {counter.handle, sendButton.handle});
     SetPaneFont(edit, dpi);
     RECT client;
     GetClientRect(&client);

@@ -100,13 +100,7 @@ void DetailView::SetDpi(UINT newDpi)
     const UINT oldDpi = dpi;
     dpi = newDpi;
     const RECT insets = TextInsets(edit);
-    const HFONT oldFont = labelFont;
-    labelFont = CreateDialogFontAt(handle, templateDpi, dpi);
-    const HFONT font = labelFont != nullptr ? labelFont : GetFont();
-    nameLabel.SetFont(font, true);
-    timeLabel.SetFont(font, true);
-    if (oldFont != nullptr)
-        ::DeleteObject(oldFont);
+    SetLabelFonts(handle, templateDpi, dpi, labelFont, {nameLabel.handle, timeLabel.handle});
     const RECT icon = ScaleRect(iconRect, templateDpi, dpi);
     iconStatic.MoveWindow(icon.left, icon.top, icon.right - icon.left, icon.bottom - icon.top);
     const RECT name = ScaleRect(nameRect, templateDpi, dpi);

@@ -57,6 +57,18 @@ HFONT CreateDialogFontAt(HWND dialog, UINT templateDpi, UINT dpi)
     return ::CreateFontIndirectA(&font);
 }
 
+void SetLabelFonts(HWND dialog, UINT templateDpi, UINT dpi, HFONT& labelFont, std::initializer_list<HWND> labels)
+{
+    const HFONT oldFont = labelFont;
+    labelFont = CreateDialogFontAt(dialog, templateDpi, dpi);
+    const WPARAM font = labelFont != nullptr ? reinterpret_cast<WPARAM>(labelFont)
+                                             : static_cast<WPARAM>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
+    for (const HWND label : labels)
+        ::SendMessageA(label, WM_SETFONT, font, TRUE);
+    if (oldFont != nullptr)
+        ::DeleteObject(oldFont);
+}
+
 RECT ScaleRect(const RECT& rect, UINT templateDpi, UINT dpi)
 {
     const int to = static_cast<int>(dpi);

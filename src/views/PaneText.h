@@ -1,6 +1,8 @@
 #ifndef LARKSPUR_VIEWS_PANETEXT_H
 #define LARKSPUR_VIEWS_PANETEXT_H
 
+#include <initializer_list>
+
 #include "CRichEditCtrl.h"
 #include "DpiScale.h"
 
@@ -21,6 +23,10 @@ void SetPaneFont(const CRichEditCtrl& edit, UINT dpi);
 // The dialog's own font (made for templateDpi) at dpi: null when the DPIs
 // are the same, else a font the caller deletes.
 HFONT CreateDialogFontAt(HWND dialog, UINT templateDpi, UINT dpi);
+
+// Gives labels the dialog's font at dpi, kept in labelFont (the font it held
+// before is deleted); at the template's DPI, the dialog's own font.
+void SetLabelFonts(HWND dialog, UINT templateDpi, UINT dpi, HFONT& labelFont, std::initializer_list<HWND> labels);
 
 // How far the formatting rectangle of edit lies inside its client area on
 // each side (the control moves it with the client area's edges as it is
