@@ -5,9 +5,9 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SettingsDialog.h"
-#include "StatusUpdate.h"
+#include "FetchCycle.h"
+#include "StatusPosts.h"
 #include "TimelineModel.h"
-#include "TimelineWorker.h"
 
 #include <cstring>
 
@@ -68,6 +68,7 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
         OnCommand<MainFrame>(focusComposeCommand, &MainFrame::OnFocusCompose),
         OnCommand<MainFrame>(focusComposeHomeCommand, &MainFrame::OnFocusCompose),
         OnMessage<MainFrame>(WM_ACTIVATE, &MainFrame::OnActivate),
+        OnMessage<MainFrame>(loginFailedMessage, &MainFrame::OnLoginFailed),
         OnCommand<MainFrame>(findCommand, &MainFrame::OnFind),
         OnCommand<MainFrame>(findNextCommand, &MainFrame::OnFindAgain),
         OnCommand<MainFrame>(findPreviousCommand, &MainFrame::OnFindAgain),
@@ -111,13 +112,12 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
     // Posts of the process before this window are not its to report.
     postsSentSeen = PostsStarted();
     postsFailedSeen = PostsFailed();
-    ReadSettings();
-    ServiceSession::Text user;
-    ServiceSession::Text password;
-    serviceSession.GetUser(user);
-    serviceSession.GetPassword(password);
-    if ((user[0] == 0 || password[0] == 0) && ShowSettingsDialog())
-        ApplySettings();
+    // A missing settings file (or none at all) gives the defaults.
+    SettingValues saved;
+    ReadSettingValues(iniPath, saved);
+    ApplySavedSettings(saved);
+    if ((saved.user[0] == 0 || saved.password[0] == 0) && ShowSettingsDialog(saved))
+        ApplySavedSettings(saved);
 
     dpi = WindowDpi(handle);
     CreateBars();
@@ -130,10 +130,9 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
     }
 
     timelineView.listRefreshEnabled = 1;
-    serviceSession.loginState = LoginReady;
-    serviceSession.fetchBusy = 1;
-    SetStatusText(receivingText);
-    StartTimelineFetch();
+    fetchPending = true;
+    StartFetch();
+    ShowStatusLine();
 
     SetTimer(reloadTimerId, 1000);
     detailView.ClearLabels();
@@ -159,7 +158,7 @@ void MainFrame::CreateBars()
     statusBar = statusBarCtrl.Create(handle, readyString, barStyle | SBARS_SIZEGRIP, statusBarId);
     const int panes[] = {CMultiPaneStatusBarCtrl::defaultPaneId, countPaneString};
     statusBarCtrl.SetPanes(panes, 2);
-    statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, readyText);
+    statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, StatusLine::readyText);
     statusBarCtrl.SetPaneText(countPaneString, "");
 }
 
@@ -190,41 +189,17 @@ void MainFrame::CreatePanes()
     innerSplitter.SetSplitterPanes(timelineView, composeView);
 }
 
-void MainFrame::ReadSettings()
-{
-    // A missing settings file (or none at all) gives the defaults.
-    ReadSettingValues(iniPath, settings);
-    settingsUnsaved = false;
-    ApplySettings();
-}
-
-void MainFrame::ApplySettings()
-{
-    serviceSession.SetUser(settings.user);
-    serviceSession.SetPassword(settings.password);
-    reloadInterval = ReloadIntervalFrom(settings.interval);
-}
-
-bool MainFrame::ShowSettingsDialog()
+bool MainFrame::ShowSettingsDialog(SettingValues& saved)
 {
     SettingsDialog dialog(iniPath, settingsUnsaved ? &settings : nullptr);
     ++dialogsOpen;
-    const bool saved = dialog.DoModal(::GetActiveWindow()) == 1;
+    const bool done = dialog.DoModal(::GetActiveWindow()) == 1;
     --dialogsOpen;
-    if (!saved)
+    if (!done)
         return false;
-    settings = dialog.Values();
+    saved = dialog.Values();
     settingsUnsaved = !dialog.Stored();
-    // Saved values answer a sign-in that failed while the dialog was open:
-    // the next fetch tries them instead of the failure being reported.
-    if (serviceSession.loginState.load() == LoginFailed)
-        serviceSession.loginState = LoginReady;
     return true;
-}
-
-void MainFrame::SetStatusText(const char* text)
-{
-    statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, text);
 }
 
 LRESULT MainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, bool&)
@@ -272,30 +247,18 @@ LRESULT MainFrame::OnAutoReload(UINT, WPARAM, LPARAM, bool&)
 {
     UISetCheck(autoReloadCommand, !UIGetCheck(autoReloadCommand));
     serviceSession.loginState = LoginReady;
+    statusLine.loginError = false;
+    ShowStatusLine();
     return 0;
 }
 
+// Saved values apply at once: the interval at the next reload decision, a
+// new account at once.
 LRESULT MainFrame::OnSettings(UINT, WPARAM, LPARAM, bool&)
 {
-    // Read before the dialog, which answers a failed sign-in by itself.
-    const bool loginFailed = serviceSession.loginState.load() == LoginFailed;
-    if (!ShowSettingsDialog())
-        return 0;
-    // Saved values apply at once: the interval at the next reload decision,
-    // a new account at the next fetch, which signs in anew.
-    ServiceSession::Text oldUser;
-    ServiceSession::Text oldPassword;
-    serviceSession.GetUser(oldUser);
-    serviceSession.GetPassword(oldPassword);
-    ApplySettings();
-    ServiceSession::Text user;
-    ServiceSession::Text password;
-    serviceSession.GetUser(user);
-    serviceSession.GetPassword(password);
-    const bool accountChanged = std::strcmp(user, oldUser) != 0;
-    if (accountChanged || std::strcmp(password, oldPassword) != 0)
-        serviceSession.SetToken("");
-    ApplySavedSettings(accountChanged, loginFailed);
+    SettingValues saved;
+    if (ShowSettingsDialog(saved))
+        ApplySavedSettings(saved);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "DetailView.h"
 #include "FindBox.h"
 #include "Settings.h"
+#include "StatusLine.h"
 #include "TimelineSnapshot.h"
 #include "TimelineView.h"
 
@@ -33,12 +34,8 @@ public:
     static const UINT_PTR reloadTimerId = 2010;
     // Polls a find running on a worker (MainFrameFind.cpp).
     static const UINT_PTR findTimerId = 2011;
-
-    // The texts pane 0 shows.
-    static constexpr char readyText[] = "Ready";
-    static constexpr char receivingText[] = "タイムライン受信中 ...";
-    static constexpr char postFailedText[] = "投稿できませんでした";
-    static constexpr char loginErrorText[] = "ログインエラー";
+    // Posted by the tick to report a failed sign-in outside the timer.
+    static const UINT loginFailedMessage = WM_APP + 1;
 
     MainFrame();
     ~MainFrame();
@@ -54,7 +51,8 @@ public:
     // leaves the pane as it is.
     void ShowSelectedStatus();
 
-    // The one-second tick: a failed sign-in, a reload decision or a refresh.
+    // The one-second tick: brings what the workers did into the window and
+    // starts the next fetch when it is due (MainFrameTick.cpp).
     void OnReloadTick();
 
     // A find handed to a worker and its result (MainFrameFind.cpp).
@@ -91,6 +89,7 @@ private:
     LRESULT OnFocusDetail(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFocusCompose(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnActivate(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnLoginFailed(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFind(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFindAgain(UINT, WPARAM, LPARAM, bool&);
 
@@ -102,29 +101,31 @@ private:
 
     void CreateBars();
     void CreatePanes();
-    // The settings file's values into settings, then applied.
-    void ReadSettings();
-    // USER and PASS of settings into the session, RELOAD_TIMELINE into
-    // reloadInterval.
-    void ApplySettings();
+    // The one way saved settings take effect, whoever saved them (the first
+    // start, the settings command, the dialog after a failed login): the
+    // interval; a changed account's empty list and a fetch as soon as none
+    // runs; the login state reset; reloading back on (MainFrameAccount.cpp).
+    void ApplySavedSettings(const SettingValues& saved);
     // Shows the settings dialog, owned by the active window; true when the
-    // user saved, and settings then holds what the user entered, whether or
+    // user saved, and saved then holds what the user entered, whether or
     // not it reached the file.
-    bool ShowSettingsDialog();
-    void SetStatusText(const char* text);
+    bool ShowSettingsDialog(SettingValues& saved);
 
-    void ReportFailedLogin();
-    // After the settings command saved: a new account's empty list, and
-    // reloading back on after a login error (MainFrameAccount.cpp).
-    void ApplySavedSettings(bool accountChanged, bool loginFailed);
+    // The tick's parts (MainFrameTick.cpp): the report of a failed sign-in
+    // posted to the frame, the reload decision and a pending fetch, and the
+    // refresh of what the workers changed.
+    void ReportFailedLoginLater();
+    bool ScheduleFetch();
+    void StartFetch();
+    void RefreshWindow();
     void RefreshList();
-    // The failed posts' texts back into the compose box, oldest first, and
-    // the pane-0 notice (MainFrameTick.cpp).
+    // The failed posts' texts back into the compose box, oldest first.
     void TakeBackFailedPost();
-    void SetReadyText();
     // Repaints the rows and the detail picture once new pictures arrived:
     // statuses are shown before their pictures are downloaded.
     void ShowArrivedPictures();
+    // Writes pane 0 from the status line, when its text changed.
+    void ShowStatusLine();
 
     HWND toolBar = nullptr;
     // The values this run uses; unsaved when the last save could not write
@@ -134,18 +135,20 @@ private:
     // Dialogs and boxes of the frame open now: the tick holds the sign-in
     // report while one is.
     int dialogsOpen = 0;
-    // The pane-0 notice of a failed post shows until the user sends again.
-    bool postNoticeShown = false;
+    // A report of a failed sign-in is on its way to the frame.
+    bool loginReportPosted = false;
+    // A fetch wanted as soon as none runs (a new account's).
+    bool fetchPending = false;
+    StatusLine statusLine;
+    char shownStatusText[64] = "";
     unsigned postsSentSeen = 0;
     unsigned postsFailedSeen = 0;
     // The control that had the focus when the window was deactivated.
     HWND focusBeforeDeactivation = nullptr;
     unsigned picturesSeen = 0;
-    // The find under way, the text of the last one, and the notice pane 0
-    // shows for it until the next fetch starts.
+    // The find under way and the text of the last one.
     std::shared_ptr<FindJob> findJob;
     char lastFindText[maxSearchLength + 1] = "";
-    char findNotice[64] = "";
 };
 
 #endif

@@ -1,26 +1,27 @@
 #include "MainFrame.h"
 
+#include "Account.h"
 #include "ResourceIds.h"
-#include "ServiceSession.h"
-#include "TimelineModel.h"
 
 // Another account's home timeline is not this one's: its statuses, protected
-// ones included, leave the list and the detail pane at once, and the next
-// tick fetches the new account's. The pictures stay: they are public and
-// keyed by name. Saved settings also answer a login error whose dialog was
-// cancelled, as confirming that dialog does.
-void MainFrame::ApplySavedSettings(bool accountChanged, bool loginFailed)
+// ones included, leave the list and the detail pane at once, and the new
+// account's are fetched as soon as no fetch runs. The pictures stay: they
+// are public and keyed by name.
+void MainFrame::ApplySavedSettings(const SettingValues& saved)
 {
-    if (accountChanged && StartTimelineOver()) {
-        // Refreshed whatever the new count is: it may match the old one.
-        shownCount = -1;
-        RefreshList();
-        TimelineEntry nothing = {};
-        detailView.ShowEntry(nothing);
-        detailView.ClearLabels();
-        tickCount = reloadInterval + 1;
+    settings = saved;
+    reloadInterval = ReloadIntervalFrom(settings.interval);
+    if (ChangeAccount(settings.user, settings.password)) {
+        fetchPending = true;
+        if (timelineView.handle != nullptr) {
+            // Refreshed whatever the new count is: it may match the old one.
+            shownCount = -1;
+            RefreshList();
+            TimelineEntry nothing = {};
+            detailView.ShowEntry(nothing);
+            detailView.ClearLabels();
+        }
     }
-    // The dialog has already set the login state back to ready.
-    if (loginFailed && !UIGetCheck(autoReloadCommand))
-        UISetCheck(autoReloadCommand, true);
+    statusLine.loginError = false;
+    UISetCheck(autoReloadCommand, true);
 }

@@ -107,9 +107,11 @@ void MainFrame::ShowFindResult(const FindJob& job)
 {
     const TimelineSnapshot::FindResult& found = job.result;
     const int row = found.position >= 0 ? shownTimeline.IndexOf(job.foundId) : -1;
-    FormatFindNotice(row >= 0 ? found.ordinal : 0, row >= 0 ? found.total : 0, findNotice, sizeof findNotice);
-    findBox.SetState(findNotice);
-    SetStatusText(findNotice);
+    char notice[64];
+    FormatFindNotice(row >= 0 ? found.ordinal : 0, row >= 0 ? found.total : 0, notice, sizeof notice);
+    findBox.SetState(notice);
+    statusLine.SetFindNotice(notice);
+    ShowStatusLine();
     if (row < 0) {
         ::MessageBeep(MB_OK);
         return;

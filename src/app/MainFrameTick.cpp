@@ -1,12 +1,11 @@
 #include "MainFrame.h"
 
+#include "FetchCycle.h"
+#include "IconCache.h"
 #include "ResourceIds.h"
 #include "ServiceSession.h"
-#include "SettingsDialog.h"
-#include "IconCache.h"
-#include "StatusUpdate.h"
+#include "StatusPosts.h"
 #include "TimelineModel.h"
-#include "TimelineWorker.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,59 +14,115 @@
 // second, never told.
 void MainFrame::OnReloadTick()
 {
-    TakeBackFailedPost();
-    ShowArrivedPictures();
-    const bool autoReload = UIGetCheck(autoReloadCommand);
-    if (serviceSession.loginState.load() == LoginFailed) {
-        // A modal loop still delivers the tick: never a box and a second
-        // settings dialog over a dialog of ours. The first tick after it
-        // closes reports the failure, if it still stands.
-        if (autoReload && dialogsOpen == 0)
-            ReportFailedLogin();
+    ReportFailedLoginLater();
+    if (!ScheduleFetch())
+        RefreshWindow();
+    ShowStatusLine();
+}
+
+// A failed sign-in is reported by a message of its own, so that its box and
+// dialog never run inside the timer. A modal loop still delivers the tick:
+// never a box and a second settings dialog over a dialog of ours; the first
+// tick after it closes reports the failure, if it still stands.
+void MainFrame::ReportFailedLoginLater()
+{
+    if (serviceSession.loginState.load() != LoginFailed || loginReportPosted || dialogsOpen != 0
+        || !UIGetCheck(autoReloadCommand))
         return;
-    }
-    if (tickCount > reloadInterval) {
-        if (serviceSession.fetchBusy.load() == 0 && autoReload) {
-            SetStatusText(receivingText);
-            findNotice[0] = 0;
-            StartTimelineFetch();
-            // Time for the new worker to raise fetchBusy.
-            ::Sleep(20);
-        }
+    loginReportPosted = PostMessage(loginFailedMessage) != FALSE;
+}
+
+// Reported once: automatic reloading goes off before the box, and the ticks
+// that arrive while the box or the dialog is open find it off.
+LRESULT MainFrame::OnLoginFailed(UINT, WPARAM, LPARAM, bool&)
+{
+    loginReportPosted = false;
+    if (serviceSession.loginState.load() != LoginFailed || !UIGetCheck(autoReloadCommand))
+        return 0;
+    UISetCheck(autoReloadCommand, false);
+    ++dialogsOpen;
+    ::MessageBoxA(handle, "Twitterアカウントにログインできませんでした。", StatusLine::loginErrorText,
+                  MB_OK | MB_ICONINFORMATION);
+    --dialogsOpen;
+    statusLine.loginError = true;
+    ShowStatusLine();
+    SettingValues saved;
+    if (ShowSettingsDialog(saved))
+        ApplySavedSettings(saved);
+    ShowStatusLine();
+    return 0;
+}
+
+// Every reload interval plus one second, while automatic reloading is on and
+// no fetch runs, the next fetch starts; a fetch still running is not doubled.
+// A pending fetch (a new account's) starts as soon as no fetch runs, whether
+// reloading is on or off. While a failed sign-in stands, no fetch starts:
+// the user answers first. True on the tick of a reload decision, which
+// refreshes nothing.
+bool MainFrame::ScheduleFetch()
+{
+    if (serviceSession.loginState.load() == LoginFailed)
+        return false;
+    const bool decision = tickCount > reloadInterval;
+    if (decision) {
+        if (UIGetCheck(autoReloadCommand))
+            StartFetch();
         tickCount = 0;
-    } else {
-        RefreshList();
-        if (serviceSession.fetchBusy.load() == 0)
-            SetReadyText();
+    }
+    if (fetchPending && serviceSession.fetchBusy.load() == 0) {
+        StartFetch();
+        tickCount = 0;
     }
     ++tickCount;
+    return decision;
+}
+
+void MainFrame::StartFetch()
+{
+    if (!StartTimelineFetch())
+        return;
+    fetchPending = false;
+    statusLine.SetFindNotice("");
+}
+
+void MainFrame::RefreshWindow()
+{
+    TakeBackFailedPost();
+    ShowArrivedPictures();
+    RefreshList();
+}
+
+void MainFrame::ShowStatusLine()
+{
+    const char* const text = statusLine.Text(serviceSession.fetchBusy.load() != 0);
+    if (std::strcmp(text, shownStatusText) == 0)
+        return;
+    ::lstrcpynA(shownStatusText, text, sizeof shownStatusText);
+    statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, text);
 }
 
 // Nothing the user wrote is lost: the texts of failed posts come back one a
 // tick, oldest first, whenever the box is empty, never over what the user
-// typed since. Pane 0 says so instead of "Ready" while texts wait and until
-// the user sends again; a post or a fetch that succeeds does not end it.
-// No box, no retry: the user decides.
+// typed since. Pane 0 says so while texts wait and until the user sends
+// again; a post or a fetch that succeeds does not end it. No box, no retry:
+// the user decides.
 void MainFrame::TakeBackFailedPost()
 {
     const unsigned sent = PostsStarted();
     if (sent != postsSentSeen) {
         postsSentSeen = sent;
-        postNoticeShown = false;
+        statusLine.postFailed = false;
     }
     const unsigned failed = PostsFailed();
-    bool notice = failed != postsFailedSeen;
-    postsFailedSeen = failed;
-    char text[statusBufferSize];
-    if (composeView.IsEmpty() && TakeFailedPost(text)) {
-        composeView.GiveBack(text);
-        notice = true;
+    if (failed != postsFailedSeen) {
+        postsFailedSeen = failed;
+        statusLine.postFailed = true;
     }
-    if (!notice)
-        return;
-    postNoticeShown = true;
-    if (serviceSession.loginState.load() != LoginFailed)
-        SetStatusText(postFailedText);
+    FailedPost post;
+    if (composeView.IsEmpty() && TakeFailedPost(post)) {
+        composeView.GiveBack(post.text.c_str());
+        statusLine.postFailed = true;
+    }
 }
 
 void MainFrame::ShowArrivedPictures()
@@ -80,26 +135,6 @@ void MainFrame::ShowArrivedPictures()
     detailView.RefreshIcon();
 }
 
-void MainFrame::SetReadyText()
-{
-    SetStatusText(postNoticeShown ? postFailedText : findNotice[0] != 0 ? findNotice : readyText);
-}
-
-// Reported once: automatic reloading goes off before the box, and the ticks
-// that arrive while the box or the dialog is open stop at the check above.
-void MainFrame::ReportFailedLogin()
-{
-    UISetCheck(autoReloadCommand, false);
-    ++dialogsOpen;
-    ::MessageBoxA(handle, "Twitterアカウントにログインできませんでした。", loginErrorText, MB_OK | MB_ICONINFORMATION);
-    --dialogsOpen;
-    SetStatusText(loginErrorText);
-    if (ShowSettingsDialog()) {
-        ApplySettings();
-        UISetCheck(autoReloadCommand, true);
-    }
-}
-
 // Brings a changed store into the list: a new view of the store, its count
 // to the list, the selected status kept selected at its new row (or the top
 // kept at the top), the detail pane and the count pane.
@@ -107,7 +142,8 @@ void MainFrame::RefreshList()
 {
     if (TimelineReaderOf().GetCount() == shownCount || !timelineView.listRefreshEnabled)
         return;
-    SetStatusText("リスト更新中");
+    statusLine.refreshing = true;
+    ShowStatusLine();
 
     // The status the user selected, as the list showed it until now.
     char selectedId[sizeof(TimelineEntry().statusId) + 1] = "";
@@ -142,6 +178,7 @@ void MainFrame::RefreshList()
     char countText[64];
     std::snprintf(countText, sizeof countText, "ツイート %d 件", count);
     statusBarCtrl.SetPaneText(countPaneString, countText);
+    statusLine.refreshing = false;
 }
 
 void MainFrame::ShowSelectedStatus()

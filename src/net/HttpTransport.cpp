@@ -5,24 +5,28 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <new>
+#include <string>
 
 namespace {
 
 const char formHeader[] = "Content-Type: application/x-www-form-urlencoded";
-const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI;
-const DWORD getTimeout = 5000;
-// Overall limits of a download, however the server paces it: a picture
-// (profile pictures are a few KiB) and the home page.
-const DWORD fileDeadline = 20000;
-const long long fileLimit = 1024 * 1024;
-const DWORD pageDeadline = 60000;
-// The platform's own default for a request's answer on Windows; Wine's default
-// is to wait for ever, which would leave a sign-in hanging for good.
-const DWORD postTimeout = 60000;
+// Redirects are followed here, not by the platform: Wine's own following has
+// no limit, so a redirect loop would hold a request for ever.
+const DWORD requestFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
+const int maxRedirects = 20;
+// The longest single wait of a GET (connect, send, each read); a POST's
+// single waits are bounded by its deadline alone.
+const DWORD getWaitMs = 5000;
+const long long pictureLimit = 1024 * 1024;
+const DWORD readChunk = 10240;
 
 struct SplitUrl {
     char scheme[256];
@@ -72,13 +76,115 @@ bool Split(const char* url, SplitUrl& split)
     return true;
 }
 
-// The handles of one exchange, closed in reverse order at one exit. The
-// exchange follows redirects itself: Wine's own redirect handling has no
-// limit, so a redirect loop would hold a request (and with it a fetch cycle)
-// for ever.
+// What one exchange asks for.
+struct ExchangeRequest {
+    const char* verb;
+    const char* body;      // the form of a POST; null for a GET
+    const char* agent;
+    DWORD deadlineMs;      // from the first connect to the last byte
+    DWORD waitMs;          // the longest single wait
+    long long maxBytes;    // more is a failure
+    bool bodyOnlyFor200;   // a GET reads the body of a "200" answer only
+};
+
+// Why asynchronous handles. A blocking WinINet call can be ended from another
+// thread by closing its handle on Windows, but not under Wine: a call blocked
+// in a read keeps its handle until the read's own time-out (measured: a close
+// after 2 s left the call blocked for its full 30 s), and a host that sends
+// one byte inside every time-out holds it for ever. On an asynchronous
+// session every call that would block returns at once and completes on the
+// platform's own thread; the exchange waits for it only as long as its
+// deadline allows, then closes its handles and returns. A call still pending
+// then ends by itself (at once on Windows, at its next time-out under Wine),
+// and everything it may still write to (the read buffer, the count, the form
+// it sends) lives here, in the exchange's state, which goes with the last
+// handle that refers to it.
+class ExchangeState {
+public:
+    static ExchangeState* Make(const char* body)
+    {
+        ExchangeState* const state = new (std::nothrow) ExchangeState;
+        if (state == nullptr)
+            return nullptr;
+        state->completed = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        try {
+            if (body != nullptr)
+                state->body = body;
+        } catch (const std::bad_alloc&) {
+            state->Release();
+            return nullptr;
+        }
+        if (state->completed == nullptr) {
+            state->Release();
+            return nullptr;
+        }
+        return state;
+    }
+
+    // One reference for the exchange itself, one for each handle made with
+    // this state as its context, given back when the handle closes.
+    void HandleMade() { references.fetch_add(1); }
+    void Release()
+    {
+        if (references.fetch_sub(1) != 1)
+            return;
+        if (completed != nullptr)
+            ::CloseHandle(completed);
+        delete this;
+    }
+
+    // Runs call; when it pends, waits until it completes or the deadline
+    // (a tick count) passes. True when the call succeeded in time.
+    template <class Call>
+    bool Await(Call call, ULONGLONG deadline)
+    {
+        ::ResetEvent(completed);
+        if (call())
+            return true;
+        if (::GetLastError() != ERROR_IO_PENDING)
+            return false;
+        const ULONGLONG now = ::GetTickCount64();
+        return now < deadline && ::WaitForSingleObject(completed, static_cast<DWORD>(deadline - now)) == WAIT_OBJECT_0
+               && succeeded.load();
+    }
+
+    static void CALLBACK Callback(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD)
+    {
+        ExchangeState* const state = reinterpret_cast<ExchangeState*>(context);
+        if (state == nullptr)
+            return;
+        if (status == INTERNET_STATUS_REQUEST_COMPLETE) {
+            state->succeeded.store(static_cast<const INTERNET_ASYNC_RESULT*>(information)->dwResult != 0);
+            ::SetEvent(state->completed);
+        } else if (status == INTERNET_STATUS_HANDLE_CLOSING) {
+            state->Release();
+        }
+    }
+
+    std::string body;
+    char buffer[readChunk];
+    DWORD read = 0;
+    DWORD available = 0;
+
+private:
+    ExchangeState() = default;
+    ~ExchangeState() = default;
+
+    HANDLE completed = nullptr;
+    std::atomic<int> references{1};
+    std::atomic<bool> succeeded{false};
+};
+
+using BodySink = std::function<bool(const char* bytes, DWORD count)>;
+
+// One request and its redirects, under one deadline, through one set of
+// handles closed in reverse order at one exit.
 class Exchange {
 public:
-    Exchange() = default;
+    explicit Exchange(const ExchangeRequest& request)
+        : request(request), deadline(::GetTickCount64() + request.deadlineMs), state(ExchangeState::Make(request.body))
+    {
+    }
     Exchange(const Exchange&) = delete;
     Exchange& operator=(const Exchange&) = delete;
     ~Exchange()
@@ -86,88 +192,113 @@ public:
         CloseRequest();
         if (session != nullptr)
             InternetCloseHandle(session);
+        if (state != nullptr)
+            state->Release();
     }
 
-    // Opens the session, then connection and request for the split URL, and
-    // sends them; each step only after the one before it succeeded. A redirect
-    // answer is followed to its target, up to maxRedirects times: 301, 302
-    // and 303 turn a POST into a GET, as browsers do. True when the last
-    // request was sent; Request() then holds its answer.
-    bool Run(const char* url, SplitUrl& split, const char* agent, const char* verb, const char* body,
-             const char* referrer, DWORD flags, DWORD receiveTimeout, bool sessionTimeouts)
+    // Sends the request to the split address, follows redirects (301, 302
+    // and 303 turn a POST into a GET, as browsers do; at most maxRedirects),
+    // reads the final answer's body into sink and returns its status; 0 when
+    // anything failed, the deadline passed or the body ended early.
+    int Run(SplitUrl& split, const char* url, const BodySink& sink)
     {
-        session = InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-        if (session == nullptr)
-            return false;
-        if (sessionTimeouts) {
-            // Wine ignores these on the session handle; they stay for Windows,
-            // and each request handle gets its own receive limit below.
-            DWORD timeout = getTimeout;
-            InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-            InternetSetOptionA(session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-        }
+        if (state == nullptr || !OpenSession())
+            return 0;
+        const char* verb = request.verb;
+        bool withBody = request.body != nullptr;
         CString address(url);
         for (int redirects = 0;; ++redirects) {
-            if (!Open(split, verb, referrer, flags | INTERNET_FLAG_NO_AUTO_REDIRECT, receiveTimeout))
-                return false;
-            const DWORD headerLength = body != nullptr ? static_cast<DWORD>(std::strlen(formHeader)) : 0;
-            const DWORD bodyLength = body != nullptr ? static_cast<DWORD>(std::strlen(body)) : 0;
-            if (!HttpSendRequestA(request, body != nullptr ? formHeader : nullptr, headerLength,
-                                  const_cast<char*>(body), bodyLength))
-                return false;
-            const DWORD status = StatusCode();
+            if (!Send(split, verb, withBody))
+                return 0;
+            const int status = Status();
             const bool redirect = status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
             CString next;
             if (!redirect || redirects == maxRedirects || !Location(address, next) || !Split(next, split))
-                return true;
+                return ReadAnswer(status, sink) ? status : 0;
             address = next;
             if (status != 307 && status != 308) {
                 verb = "GET";
-                body = nullptr;
+                withBody = false;
             }
-            referrer = nullptr;
-            flags = requestFlags;
-            if (split.schemeNumber == INTERNET_SCHEME_HTTPS)
-                flags |= INTERNET_FLAG_SECURE;
             CloseRequest();
         }
     }
 
-    HINTERNET Request() const { return request; }
-
 private:
-    static const int maxRedirects = 20;
-
-    bool Open(const SplitUrl& split, const char* verb, const char* referrer, DWORD flags, DWORD receiveTimeout)
+    bool OpenSession()
     {
-        connection = InternetConnectA(session, split.host, split.port, split.user, split.password,
-                                      INTERNET_SERVICE_HTTP, 0, 0);
-        if (connection == nullptr)
+        session = InternetOpenA(request.agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+        if (session == nullptr)
             return false;
-        request = HttpOpenRequestA(connection, verb, split.target, nullptr, referrer, nullptr, flags, 0);
-        if (request == nullptr)
-            return false;
-        InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &receiveTimeout, sizeof receiveTimeout);
+        InternetSetStatusCallbackA(session, ExchangeState::Callback);
         return true;
     }
 
-    void CloseRequest()
+    DWORD Remaining() const
     {
-        if (request != nullptr)
-            InternetCloseHandle(request);
-        if (connection != nullptr)
-            InternetCloseHandle(connection);
-        request = nullptr;
-        connection = nullptr;
+        const ULONGLONG now = ::GetTickCount64();
+        return now < deadline ? static_cast<DWORD>(deadline - now) : 0;
     }
 
-    DWORD StatusCode() const
+    // The platform's own limits of each wait, cut to the time left, so that a
+    // call left pending past the deadline does not linger long.
+    void LimitWaits()
+    {
+        DWORD wait = Remaining();
+        if (wait > request.waitMs)
+            wait = request.waitMs;
+        if (wait == 0)
+            wait = 1;
+        for (const DWORD option :
+             {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+            InternetSetOptionA(handle, option, &wait, sizeof wait);
+    }
+
+    // Connection and request for one hop, secure for an https address, then
+    // the request itself with its form.
+    bool Send(const SplitUrl& split, const char* verb, bool withBody)
+    {
+        const DWORD_PTR context = reinterpret_cast<DWORD_PTR>(state);
+        connection = InternetConnectA(session, split.host, split.port, split.user, split.password,
+                                      INTERNET_SERVICE_HTTP, 0, context);
+        if (connection == nullptr)
+            return false;
+        state->HandleMade();
+        const bool secure = split.schemeNumber == INTERNET_SCHEME_HTTPS;
+        // A secure form names the site it comes from, as a browser's does.
+        const char* referrer = secure && withBody ? WebBaseAddress() : nullptr;
+        handle = HttpOpenRequestA(connection, verb, split.target, nullptr, referrer, nullptr,
+                                  requestFlags | (secure ? INTERNET_FLAG_SECURE : 0), context);
+        if (handle == nullptr)
+            return false;
+        state->HandleMade();
+        LimitWaits();
+        const char* headers = withBody ? formHeader : nullptr;
+        const DWORD headersLength = withBody ? static_cast<DWORD>(std::strlen(formHeader)) : 0;
+        void* const form = withBody ? const_cast<char*>(state->body.data()) : nullptr;
+        const DWORD formLength = withBody ? static_cast<DWORD>(state->body.size()) : 0;
+        return state->Await([&] { return HttpSendRequestA(handle, headers, headersLength, form, formLength); },
+                            deadline);
+    }
+
+    int Status() const
     {
         DWORD status = 0;
         DWORD length = sizeof status;
-        if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr))
+        if (!HttpQueryInfoA(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length, nullptr))
             return 0;
-        return status;
+        return static_cast<int>(status);
+    }
+
+    // The announced body length, or -1 when the answer gave none.
+    long long ContentLength() const
+    {
+        char text[32];
+        DWORD length = sizeof text - 1;
+        if (!HttpQueryInfoA(handle, HTTP_QUERY_CONTENT_LENGTH, text, &length, nullptr))
+            return -1;
+        text[length < sizeof text ? length : sizeof text - 1] = 0;
+        return std::strtoll(text, nullptr, 10);
     }
 
     // The redirect's target made absolute against the address asked for.
@@ -175,7 +306,7 @@ private:
     {
         char location[2048];
         DWORD length = sizeof location - 1;
-        if (!HttpQueryInfoA(request, HTTP_QUERY_LOCATION, location, &length, nullptr))
+        if (!HttpQueryInfoA(handle, HTTP_QUERY_LOCATION, location, &length, nullptr))
             return false;
         location[length < sizeof location ? length : sizeof location - 1] = 0;
         DWORD size = 4096;
@@ -188,220 +319,142 @@ private:
         return true;
     }
 
+    // The body of the final answer, the one reader of every request: true
+    // when it arrived whole (or is not read: a GET answered other than 200).
+    // Only what has arrived is asked for, so no read waits to fill its buffer.
+    bool ReadAnswer(int status, const BodySink& sink)
+    {
+        if (status == 0)
+            return false;
+        if (request.bodyOnlyFor200 && status != 200)
+            return true;
+        const long long announced = ContentLength();
+        if (announced > request.maxBytes)
+            return false;
+        long long received = 0;
+        for (;;) {
+            LimitWaits();
+            ExchangeState& s = *state;
+            if (!s.Await([&] { return InternetQueryDataAvailable(handle, &s.available, 0, 0); }, deadline))
+                return false;
+            // A query that pended tells its count once asked again.
+            if (s.available == 0 && !InternetQueryDataAvailable(handle, &s.available, 0, 0))
+                return false;
+            if (s.available == 0)
+                break;
+            const DWORD wanted = s.available < sizeof s.buffer ? s.available : sizeof s.buffer;
+            s.read = 0;
+            if (!s.Await([&] { return InternetReadFile(handle, s.buffer, wanted, &s.read); }, deadline))
+                return false;
+            if (s.read == 0)
+                break;
+            received += s.read;
+            if (received > request.maxBytes || !sink(s.buffer, s.read))
+                return false;
+        }
+        // Wine reads a body the server cut short as a normal end; the
+        // announced length tells a broken transfer from a whole one.
+        return Remaining() > 0 && (announced < 0 || received == announced);
+    }
+
+    void CloseRequest()
+    {
+        if (handle != nullptr)
+            InternetCloseHandle(handle);
+        if (connection != nullptr)
+            InternetCloseHandle(connection);
+        handle = nullptr;
+        connection = nullptr;
+    }
+
+    const ExchangeRequest request;
+    const ULONGLONG deadline;
+    ExchangeState* const state;
     HINTERNET session = nullptr;
     HINTERNET connection = nullptr;
-    HINTERNET request = nullptr;
+    HINTERNET handle = nullptr;
 };
 
-// Status text of the answer into status (32 bytes); false when there is none.
-bool QueryStatus(HINTERNET request, char (&status)[32])
+// Runs one exchange for url; false (nothing sent) when the URL cannot be split.
+bool RunExchange(const char* url, const ExchangeRequest& request, const BodySink& sink, int& status)
 {
-    DWORD length = sizeof status - 1;
-    if (request == nullptr || !HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE, status, &length, nullptr))
+    SplitUrl split;
+    if (!Split(url, split))
         return false;
-    status[length < sizeof status ? length : sizeof status - 1] = 0;
+    Exchange exchange(request);
+    status = exchange.Run(split, url, sink);
     return true;
-}
-
-// The announced body length, or -1 when the answer gave none.
-long long ContentLength(HINTERNET request)
-{
-    char text[32];
-    DWORD length = sizeof text - 1;
-    if (!HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH, text, &length, nullptr))
-        return -1;
-    text[length < sizeof text ? length : sizeof text - 1] = 0;
-    return std::strtoll(text, nullptr, 10);
-}
-
-// Reads the body chunk by chunk into text; each chunk counts up to its first
-// NUL byte. Gives up the rest of the time slice before every read.
-void ReadIntoString(HINTERNET request, char* buffer, DWORD chunk, CString& text)
-{
-    for (;;) {
-        Sleep(0);
-        DWORD read = 0;
-        if (!InternetReadFile(request, buffer, chunk, &read) || read == 0)
-            break;
-        buffer[read] = 0;
-        text.Append(buffer, static_cast<int>(std::strlen(buffer)));
-    }
-}
-
-// How a GET body read ended.
-enum BodyEnd {
-    BodyWhole,  // the server ended it
-    BodyFailed, // a read failed (time-out, connection lost)
-    BodyCut     // the download ran past its deadline or its size limit
-};
-
-// Reads a GET body in chunks of at most chunk bytes into sink, until the
-// server ends it, a read fails, the clock since started passes deadline
-// milliseconds or more than maxBytes arrive. The receive time-out alone
-// bounds each read, not the transfer: a host that sends a byte every few
-// seconds would never trip it. So each wait is cut to the time left, and
-// only what has arrived is asked for, so no read waits to fill its buffer.
-template <class Sink>
-BodyEnd ReadBody(HINTERNET request, char* buffer, DWORD chunk, DWORD started, DWORD deadline, long long maxBytes,
-                 Sink sink)
-{
-    long long total = 0;
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - started;
-        if (elapsed >= deadline)
-            return BodyCut;
-        DWORD wait = deadline - elapsed < getTimeout ? deadline - elapsed : getTimeout;
-        InternetSetOptionA(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0))
-            return BodyFailed;
-        if (available == 0)
-            return BodyWhole;
-        DWORD read = 0;
-        if (!InternetReadFile(request, buffer, available < chunk ? available : chunk, &read))
-            return BodyFailed;
-        if (read == 0)
-            return BodyWhole;
-        total += read;
-        if (total > maxBytes)
-            return BodyCut;
-        if (!sink(buffer, read))
-            return BodyFailed;
-    }
-}
-
-// Sends a GET and applies the "200" rule: true when the transfer may go on.
-// The request is secure when the address is https, as every hop of a
-// redirect is.
-bool SendGet(Exchange& exchange, const char* url, SplitUrl& split, const char* agent, char (&status)[32],
-             bool& haveStatus)
-{
-    DWORD flags = requestFlags;
-    if (split.schemeNumber == INTERNET_SCHEME_HTTPS)
-        flags |= INTERNET_FLAG_SECURE;
-    const bool sent = exchange.Run(url, split, agent, "GET", nullptr, nullptr, flags, getTimeout, true);
-    haveStatus = QueryStatus(exchange.Request(), status);
-    if (haveStatus)
-        return std::strcmp(status, "200") == 0;
-    return sent;
 }
 
 } // namespace
 
-int GetToFile(const char* url, const char* path)
+int GetToFile(const char* url, const char* path, unsigned long deadlineMs)
 {
-    SplitUrl split;
-    if (!Split(url, split))
+    const ExchangeRequest request = {"GET", nullptr, "Vemo Download Tool",
+                                     deadlineMs < pictureDeadlineMs ? deadlineMs : pictureDeadlineMs,
+                                     getWaitMs, pictureLimit, true};
+    std::string body;
+    int status = 0;
+    const bool made = RunExchange(url, request,
+                                  [&body](const char* bytes, DWORD count) {
+                                      try {
+                                          body.append(bytes, count);
+                                      } catch (const std::bad_alloc&) {
+                                          return false;
+                                      }
+                                      return true;
+                                  },
+                                  status);
+    if (!made || status != 200)
         return 0;
-    const DWORD chunk = 5120;
-    char* buffer = static_cast<char*>(std::malloc(chunk + 1));
-    if (buffer == nullptr)
+    // Written only once the whole body is here: a failure leaves no part of
+    // a file behind, and one that cannot be written is removed.
+    FILE* const file = std::fopen(path, "wb");
+    if (file == nullptr)
         return 0;
-
-    int result = 0;
-    bool opened = false;
-    {
-        const DWORD started = GetTickCount();
-        Exchange exchange;
-        char status[32];
-        bool haveStatus = false;
-        if (SendGet(exchange, url, split, "Vemo Download Tool", status, haveStatus)) {
-            // A file that cannot be opened stores nothing: that is a failure.
-            FILE* file = std::fopen(path, "wb");
-            opened = file != nullptr;
-            if (file != nullptr) {
-                const long long announced = ContentLength(exchange.Request());
-                long long received = 0;
-                const BodyEnd end = ReadBody(exchange.Request(), buffer, chunk, started, fileDeadline, fileLimit,
-                                             [file, &received](const char* bytes, DWORD count) {
-                                                 received += count;
-                                                 const bool stored = std::fwrite(bytes, 1, count, file) == count;
-                                                 Sleep(20);
-                                                 return stored;
-                                             });
-                const bool written = std::fclose(file) == 0;
-                // Wine reads a body the server cut short as a normal end; the
-                // announced length tells a broken transfer from a whole one.
-                const bool whole = announced < 0 || received == announced;
-                result = end == BodyWhole && written && whole ? 1 : 0;
-            }
-        }
+    const bool written = std::fwrite(body.data(), 1, body.size(), file) == body.size();
+    if (std::fclose(file) != 0 || !written) {
+        ::DeleteFileA(path);
+        return 0;
     }
-    // A failed download leaves no part of a file behind.
-    if (result == 0 && opened)
-        DeleteFileA(path);
-    std::free(buffer);
-    return result;
+    return 1;
 }
 
 int GetToString(const char* url, CString& text)
 {
-    SplitUrl split;
-    if (!Split(url, split))
+    const ExchangeRequest request = {"GET", nullptr, nullptr, pageDeadlineMs, getWaitMs, LLONG_MAX, true};
+    CString body;
+    int status = 0;
+    if (!RunExchange(url, request,
+                     [&body](const char* bytes, DWORD count) {
+                         ::Sleep(0);
+                         // Each piece counts up to its first NUL byte, as text.
+                         body.Append(bytes, static_cast<int>(strnlen(bytes, count)));
+                         return true;
+                     },
+                     status))
         return 0;
-    const DWORD chunk = 1024;
-    char* buffer = static_cast<char*>(std::malloc(chunk + 1));
-    if (buffer == nullptr)
-        return 0;
-
-    char status[32] = "";
-    bool haveStatus = false;
-    bool cut = false;
-    {
-        const DWORD started = GetTickCount();
-        Exchange exchange;
-        const bool proceed = SendGet(exchange, url, split, nullptr, status, haveStatus);
-        text.Empty();
-        if (proceed) {
-            // Each chunk counts up to its first NUL byte, as text.
-            const BodyEnd end = ReadBody(exchange.Request(), buffer, chunk, started, pageDeadline, LLONG_MAX,
-                                         [buffer, &text](const char*, DWORD count) {
-                                             Sleep(0);
-                                             buffer[count] = 0;
-                                             text.Append(buffer, static_cast<int>(std::strlen(buffer)));
-                                             return true;
-                                         });
-            cut = end == BodyCut;
-        }
-    }
-    std::free(buffer);
-    if (cut) {
-        // Part of a page is no page: the cycle sees a failed download.
-        text.Empty();
-        return 0;
-    }
-    return haveStatus ? std::atoi(status) : 0;
+    text = status == 200 ? body : CString();
+    return status;
 }
 
 bool PostForm(const char* url, const char* body, CString& text, int* status)
 {
     if (status != nullptr)
         *status = 0;
-    SplitUrl split;
-    if (!Split(url, split))
+    const ExchangeRequest request = {"POST", body, nullptr, formDeadlineMs, formDeadlineMs, LLONG_MAX, false};
+    CString answer;
+    int answered = 0;
+    if (!RunExchange(url, request,
+                     [&answer](const char* bytes, DWORD count) {
+                         ::Sleep(0);
+                         answer.Append(bytes, static_cast<int>(strnlen(bytes, count)));
+                         return true;
+                     },
+                     answered))
         return false;
-    const DWORD chunk = 10240;
-    char* buffer = static_cast<char*>(std::malloc(chunk + 1));
-    if (buffer == nullptr)
-        return false;
-
-    {
-        DWORD flags = requestFlags;
-        const char* referrer = nullptr;
-        if (split.schemeNumber == INTERNET_SCHEME_HTTPS) {
-            flags |= INTERNET_FLAG_SECURE;
-            referrer = WebBaseAddress();
-        }
-        Exchange exchange;
-        const bool sent = exchange.Run(url, split, nullptr, "POST", body, referrer, flags, postTimeout, false);
-        text.Empty();
-        if (sent) {
-            char statusText[32];
-            if (status != nullptr && QueryStatus(exchange.Request(), statusText))
-                *status = std::atoi(statusText);
-            ReadIntoString(exchange.Request(), buffer, chunk, text);
-        }
-    }
-    std::free(buffer);
+    text = answered != 0 ? answer : CString();
+    if (status != nullptr)
+        *status = answered;
     return true;
 }

@@ -14,7 +14,8 @@ enum LoginState {
 // The process-wide sign-in state, shared by the UI thread, the timeline worker
 // and the status-post threads. The flags are atomic; the three texts are read
 // and written as whole values under one lock, each at most 255 bytes (a longer
-// value is cut). An empty token means "not signed in".
+// value is cut). An empty token means "not signed in". Workers write what
+// they found out only through the account's Deliver, never directly.
 class ServiceSession {
 public:
     typedef char Text[256];
@@ -36,6 +37,9 @@ public:
     // Fetch cycles that brought back a timeline page (a 200 answer that was
     // not the signed-out front page); the window side watches it change.
     std::atomic<unsigned> timelinesFetched{0};
+    // Sign-ins in a row that got no answer (or did not take), since the last
+    // that did; the third is a failed login.
+    std::atomic<int> signInsUnanswered{0};
 
 private:
     void Store(Text& field, const char* value);

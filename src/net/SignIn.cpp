@@ -50,16 +50,18 @@ bool IsSignedOutPage(const CString& page)
     return page.Find(signInForm) >= 0 && page.Find("<li class=\"hentry ") < 0;
 }
 
-bool SignIn(const char* user, const char* password)
+SignInResult SignIn(const char* user, const char* password)
 {
+    SignInResult result;
     CString frontPage;
-    PostForm(WebBaseAddress(), "", frontPage);
-    serviceSession.SetToken(ScrapeToken(frontPage));
+    int status = 0;
+    PostForm(WebBaseAddress(), "", frontPage, &status);
+    if (status == 0)
+        return result;
+    result.token = ScrapeToken(frontPage);
 
-    ServiceSession::Text token;
-    serviceSession.GetToken(token);
     CString form("authenticity_token=");
-    form += FormEncode(token);
+    form += FormEncode(result.token);
     form += "&session%5Busername_or_email%5D=";
     form += FormEncode(Utf8Of(user));
     form += "&session%5Bpassword%5D=";
@@ -67,9 +69,14 @@ bool SignIn(const char* user, const char* password)
     form += "&q=";
 
     CString answer;
-    PostForm(SignInAddress(), form, answer);
+    PostForm(SignInAddress(), form, answer, &status);
+    if (status == 0)
+        return result;
     ConvertPageFromUtf8(answer);
-    // Any one of the failure texts fails the sign-in; anything else, an empty
-    // answer included, counts as signed in.
-    return !ContainsAny(answer, failureMarkers, sizeof failureMarkers / sizeof failureMarkers[0]);
+    // Any one of the failure texts fails the sign-in; any other answer
+    // counts as signed in.
+    result.outcome = ContainsAny(answer, failureMarkers, sizeof failureMarkers / sizeof failureMarkers[0])
+                         ? SignInOutcome::Refused
+                         : SignInOutcome::SignedIn;
+    return result;
 }

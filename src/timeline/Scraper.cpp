@@ -1,9 +1,7 @@
 #include "Scraper.h"
 
-#include "IconSource.h"
 #include "TextFunctions.h"
 #include "TimelineStore.h"
-#include "WebAddress.h"
 
 #include <cstring>
 #include <new>
@@ -44,23 +42,6 @@ void ReadStatusBlock(const CString& block, const CString& authorMarker, Timeline
     SetLocalCreationTime(utc, entry);
 }
 
-// A block's picture address, kept until the statuses are published.
-struct IconAddress {
-    char text[sizeof TimelineEntry().iconUrl];
-};
-
-void RememberIcon(std::vector<IconAddress>& urls, const char* url)
-{
-    IconAddress address;
-    std::memcpy(address.text, url, sizeof address.text);
-    try {
-        urls.push_back(address);
-    } catch (const std::bad_alloc&) {
-        // The statuses matter more than their pictures; this one is asked
-        // for again with the next page that shows it.
-    }
-}
-
 } // namespace
 
 CString ExtractBetween(const CString& source, const char* start, const char* end, int& cursor)
@@ -91,42 +72,33 @@ CString ExtractBetween(const CString& source, const char* start, const char* end
     return ExtractBetween(source, start, end, cursor);
 }
 
-void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons)
-{
-    ScrapePage(page, store, icons, store.Generation());
-}
-
-void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons, unsigned generation)
+void ScrapePage(const CString& page, const char* webBase, TimelineStore& store, std::vector<std::string>* pictures)
 {
     // The screen name is the rest of an anchor that begins with the web base
     // address; an anchor to any other scheme or host gives none.
-    const CString authorMarker = CString("<a href=\"") + WebBaseAddress();
+    const CString authorMarker = CString("<a href=\"") + webBase;
 
     // Statuses first, pictures after: the page is published to readers
     // before any picture is downloaded, so a slow picture host never holds
-    // back the timeline. The batch holds the store's writer lock only while
-    // the entries are added, so a second scrape (a status post's answer
-    // beside the fetch worker) waits for the statuses alone.
-    std::vector<IconAddress> iconUrls;
-    {
-        TimelineStore::Batch batch(store, generation);
-        TimelineEntry entry;
-        int cursor = 0;
-        for (;;) {
-            const CString block = ExtractBetween(page, "<li class=\"hentry ", "<li>", cursor);
-            if (cursor < 0)
-                break;
-            std::memset(&entry, 0, sizeof entry);
-            ReadStatusBlock(block, authorMarker, entry);
-            batch.Add(entry);
-            if (icons != nullptr)
-                RememberIcon(iconUrls, entry.iconUrl);
+    // back the timeline.
+    TimelineStore::Batch batch(store);
+    TimelineEntry entry;
+    int cursor = 0;
+    for (;;) {
+        const CString block = ExtractBetween(page, "<li class=\"hentry ", "<li>", cursor);
+        if (cursor < 0)
+            break;
+        std::memset(&entry, 0, sizeof entry);
+        ReadStatusBlock(block, authorMarker, entry);
+        batch.Add(entry);
+        if (pictures != nullptr) {
+            try {
+                pictures->emplace_back(entry.iconUrl, strnlen(entry.iconUrl, sizeof entry.iconUrl));
+            } catch (const std::bad_alloc&) {
+                // The statuses matter more than their pictures; this one is
+                // asked for again with the next page that shows it.
+            }
         }
-        batch.Commit();
     }
-    if (store.Generation() != generation)
-        return;
-    // Once per block, in page order, also for statuses the store held.
-    for (const IconAddress& url : iconUrls)
-        icons->Add(url.text);
+    batch.Commit();
 }

@@ -3,7 +3,9 @@
 
 #include "CString.h"
 
-class IconSource;
+#include <string>
+#include <vector>
+
 class TimelineStore;
 
 // The text between the first `start` marker found at or after cursor and the
@@ -19,14 +21,12 @@ CString ExtractBetween(const CString& source, const char* start, const char* end
 // Cuts page into status blocks, fills one entry per block by its markers and
 // offers it to store; known ids and ids repeated within the page are dropped.
 // The page's entries are one batch: other scrapes wait for it, readers see it
-// whole, and the store is left newest first even when nothing was added.
-// Only then, with the page published, icons (may be null) is asked for each
-// block's picture in page order. A block counts only when some "<li>"
-// follows its start marker.
-void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons);
-
-// The same for a page fetched while the store was in generation: once the
-// store has started over since, the page is dropped, its pictures included.
-void ScrapePage(const CString& page, TimelineStore& store, IconSource* icons, unsigned generation);
+// whole, and the store is left newest first even when nothing was added. A
+// block's author is the rest of an anchor that begins with webBase (the
+// site's base address). When pictures is given it receives each block's
+// picture address in page order, for the caller to fetch once the page is
+// published. A block counts only when some "<li>" follows its start marker.
+void ScrapePage(const CString& page, const char* webBase, TimelineStore& store,
+                std::vector<std::string>* pictures = nullptr);
 
 #endif

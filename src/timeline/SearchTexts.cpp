@@ -97,19 +97,22 @@ std::int32_t SearchTexts::VisibleRecords(const Chunk& chunk, std::int32_t slotCo
     return std::max(upTo - chunk.firstSlot, 0);
 }
 
-void SearchTexts::FindSlots(const SearchPattern& pattern, std::int32_t slotCount, std::vector<std::int32_t>& found) const
+void SearchTexts::FindSlots(const SearchPattern& pattern, std::int32_t firstSlot, std::int32_t endSlot,
+                            std::vector<std::int32_t>& found) const
 {
     if (pattern.length == 0)
         return;
-    for (const Chunk* chunk = first.load(std::memory_order_acquire); chunk != nullptr && chunk->firstSlot < slotCount;
+    for (const Chunk* chunk = first.load(std::memory_order_acquire); chunk != nullptr && chunk->firstSlot < endSlot;
          chunk = chunk->next.load(std::memory_order_acquire)) {
-        const std::int32_t records = VisibleRecords(*chunk, slotCount);
-        if (records == 0)
+        const std::int32_t records = VisibleRecords(*chunk, endSlot);
+        // The records of slots before firstSlot are passed over whole.
+        std::int32_t record = std::max(firstSlot - chunk->firstSlot, 0);
+        if (record >= records)
             continue;
         const char* const bytes = chunk->Bytes();
         const char* const end = bytes + chunk->EndOf(records - 1);
-        std::int32_t record = 0;
-        for (const char* at = bytes; (at = ScanForPattern(at, end, pattern)) != nullptr;) {
+        for (const char* at = bytes + (record > 0 ? chunk->EndOf(record - 1) : 0);
+             (at = ScanForPattern(at, end, pattern)) != nullptr;) {
             // Records end on a NUL and the pattern holds none, so a match
             // never crosses into the next record or field.
             if (!StartsCharacter(bytes, at, end) || !StartsCharacter(bytes, at + pattern.length, end)) {

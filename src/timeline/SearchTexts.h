@@ -43,8 +43,10 @@ public:
     // be stored after all. Writer only.
     void RemoveLast();
 
-    // The slots below slotCount that match pattern, each once, in slot order.
-    void FindSlots(const SearchPattern& pattern, std::int32_t slotCount, std::vector<std::int32_t>& found) const;
+    // The slots from firstSlot up to endSlot that match pattern, each once,
+    // in slot order.
+    void FindSlots(const SearchPattern& pattern, std::int32_t firstSlot, std::int32_t endSlot,
+                   std::vector<std::int32_t>& found) const;
 
     // The first match in slot's record: text, then display name, then screen
     // name. False when the slot does not match.

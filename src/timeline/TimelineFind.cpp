@@ -9,16 +9,18 @@
 TimelineSnapshot::FindResult TimelineSnapshot::Find(const SearchPattern& pattern, int after, bool backward) const
 {
     FindResult result;
-    if (state == nullptr || state->count == 0)
+    if (state == nullptr || state->range.Count() == 0)
         return result;
+    const TimelineStore::SlotRange range = state->range;
+    const int count = range.Count();
     std::vector<std::int32_t> slots;
-    store->searchTexts.FindSlots(pattern, state->count, slots);
+    store->searchTexts.FindSlots(pattern, range.first, range.end, slots);
     if (slots.empty())
         return result;
 
     std::vector<int> positions;
     positions.reserve(slots.size());
-    if (slots.size() < static_cast<std::size_t>(state->count) / 64 + 16) {
+    if (slots.size() < static_cast<std::size_t>(count) / 64 + 16) {
         for (const std::int32_t slot : slots) {
             const int position = store->PositionOf(*state, slot);
             if (position >= 0)
@@ -26,11 +28,11 @@ TimelineSnapshot::FindResult TimelineSnapshot::Find(const SearchPattern& pattern
         }
         std::sort(positions.begin(), positions.end());
     } else {
-        std::vector<bool> matched(static_cast<std::size_t>(state->count));
+        std::vector<bool> matched(static_cast<std::size_t>(count));
         for (const std::int32_t slot : slots)
-            matched[static_cast<std::size_t>(slot)] = true;
-        for (int position = 0; position < state->count; ++position) {
-            if (matched[static_cast<std::size_t>(state->order[position])])
+            matched[static_cast<std::size_t>(slot - range.first)] = true;
+        for (int position = 0; position < count; ++position) {
+            if (matched[static_cast<std::size_t>(state->order[position] - range.first)])
                 positions.push_back(position);
         }
     }
@@ -42,7 +44,7 @@ TimelineSnapshot::FindResult TimelineSnapshot::Find(const SearchPattern& pattern
         const auto next = std::upper_bound(positions.begin(), positions.end(), after);
         chosen = next != positions.end() ? static_cast<std::size_t>(next - positions.begin()) : 0;
     } else {
-        const auto next = std::lower_bound(positions.begin(), positions.end(), after < 0 ? state->count : after);
+        const auto next = std::lower_bound(positions.begin(), positions.end(), after < 0 ? count : after);
         chosen = next != positions.begin() ? static_cast<std::size_t>(next - positions.begin()) - 1 : positions.size() - 1;
     }
     SearchTexts::Match match;

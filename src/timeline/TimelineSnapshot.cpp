@@ -47,12 +47,12 @@ TimelineSnapshot::~TimelineSnapshot()
 
 int TimelineSnapshot::GetCount() const
 {
-    return state != nullptr ? state->count : 0;
+    return state != nullptr ? state->range.Count() : 0;
 }
 
 bool TimelineSnapshot::GetEntry(int index, TimelineEntry& copy) const
 {
-    if (state == nullptr || index < 0 || index >= state->count)
+    if (state == nullptr || index < 0 || index >= state->range.Count())
         return false;
     store->slots.Read(state->order[index], copy);
     return true;
@@ -64,7 +64,7 @@ int TimelineSnapshot::IndexOf(const char* statusId) const
 {
     if (state == nullptr || statusId == nullptr || state->ids == nullptr)
         return -1;
-    const std::int32_t slot = state->ids->Find(statusId, store->slots, state->base + state->count);
+    const std::int32_t slot = state->ids->Find(statusId, store->slots, state->range.end);
     if (slot < 0)
         return -1;
     return store->PositionOf(*state, slot);

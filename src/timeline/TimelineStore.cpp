@@ -73,12 +73,12 @@ bool TimelineStore::ComesBefore(std::int32_t a, std::int32_t b) const
 // typical timeline, about two binary searches at worst.
 int TimelineStore::PositionOf(const State& state, std::int32_t slot) const
 {
-    const std::int32_t* const order = state.order;
-    const std::int32_t count = state.count;
-    const auto before = [this, slot](std::int32_t other) { return ComesBefore(other, slot); };
-    const std::int32_t guess = count - 1 - (slot - state.base);
-    if (guess < 0)
+    if (!state.range.Holds(slot))
         return -1;
+    const std::int32_t* const order = state.order;
+    const std::int32_t count = state.range.Count();
+    const auto before = [this, slot](std::int32_t other) { return ComesBefore(other, slot); };
+    const std::int32_t guess = count - 1 - (slot - state.range.first);
     // Brackets [low, high]: every position below low comes before the slot;
     // high is count or a position that does not.
     std::int32_t low = guess;
@@ -144,11 +144,11 @@ bool TimelineStore::PublishNext()
 {
     const State& old = *current.load();
     const std::int32_t total = slots.Count();
-    const std::int32_t end = old.base + old.count;
+    const std::int32_t end = old.range.end;
     if (total == end && old.ids == ids)
         return true;
     State* const next = ReusableState();
-    if (next == nullptr || !Reserve(*next, total - old.base))
+    if (next == nullptr || !Reserve(*next, total - old.range.first))
         return false;
 
     // The new slots are sorted at the front of the next order, then merged
@@ -161,7 +161,7 @@ bool TimelineStore::PublishNext()
     for (std::int32_t i = 0; i < added; ++i)
         order[i] = end + i;
     std::sort(order, order + added, [this](std::int32_t a, std::int32_t b) { return ComesBefore(a, b); });
-    std::int32_t rest = old.count; // old.order[0, rest) not yet placed
+    std::int32_t rest = old.range.Count(); // old.order[0, rest) not yet placed
     for (std::int32_t i = added; i-- > 0;) {
         const std::int32_t slot = order[i];
         const std::int32_t kept = static_cast<std::int32_t>(
@@ -175,8 +175,7 @@ bool TimelineStore::PublishNext()
     }
     if (rest > 0)
         std::memcpy(order, old.order, static_cast<std::size_t>(rest) * sizeof *order);
-    next->count = total - old.base;
-    next->base = old.base;
+    next->range = {old.range.first, total};
     const StatusIdIndex* const replaced = next->ids;
     next->ids = ids;
 
@@ -195,7 +194,7 @@ bool TimelineStore::Reserve(State& state, std::int32_t count)
     memory.Free(state.order, static_cast<std::size_t>(state.capacity) * sizeof *state.order);
     state.order = nullptr;
     state.capacity = 0;
-    state.count = 0;
+    state.range = SlotRange();
     const std::int32_t roomy = count < INT32_MAX - count / 8 - 64 ? count + count / 8 + 64 : INT32_MAX;
     for (const std::int32_t capacity : {roomy, count}) {
         if (static_cast<std::size_t>(capacity) > SIZE_MAX / sizeof *state.order)
@@ -264,12 +263,10 @@ bool TimelineStore::StartOver()
     }
     const StatusIdIndex* const previous = ids;
     ids = fresh;
-    next->count = 0;
-    next->base = slots.Count();
+    next->range = {slots.Count(), slots.Count()};
     const StatusIdIndex* const replaced = next->ids;
     next->ids = ids;
     current.store(next);
-    generation.store(generation.load() + 1);
     FreeIfUnused(replaced);
     FreeIfUnused(previous);
     return true;
@@ -278,12 +275,6 @@ bool TimelineStore::StartOver()
 TimelineStore::Batch::Batch(TimelineStore& owner) : store(owner)
 {
     store.writerLock.Lock();
-    generation = store.generation.load();
-}
-
-TimelineStore::Batch::Batch(TimelineStore& owner, unsigned startedIn) : Batch(owner)
-{
-    generation = startedIn;
 }
 
 TimelineStore::Batch::~Batch()
@@ -294,7 +285,7 @@ TimelineStore::Batch::~Batch()
 
 bool TimelineStore::Batch::Add(const TimelineEntry& entry)
 {
-    return generation == store.generation.load() && store.AddEntry(entry);
+    return store.AddEntry(entry);
 }
 
 void TimelineStore::Batch::Commit()

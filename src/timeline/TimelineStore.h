@@ -68,19 +68,12 @@ public:
     // under way. False, with the store as it was, when memory runs out.
     bool StartOver();
 
-    // How often the store has started over. A page fetched in an earlier
-    // generation belongs to what was forgotten: a Batch told so adds nothing.
-    unsigned Generation() const { return generation.load(); }
-
     // The write side: one page's entries. Holds the store's writer lock from
     // construction to destruction, so a second batch (another thread's
     // scrape) waits for the first. Not to be nested on one thread.
     class Batch {
     public:
         explicit Batch(TimelineStore& store);
-        // For a page fetched in generation startedIn: once the store has
-        // started over since, Add takes nothing.
-        Batch(TimelineStore& store, unsigned startedIn);
         // Commits whatever was added since the last Commit.
         ~Batch();
         Batch(const Batch&) = delete;
@@ -88,8 +81,7 @@ public:
 
         // Appends entry unless its statusId (whole string, case-sensitive;
         // the empty id included) is stored already or was added earlier in
-        // this batch, or the batch's generation has passed. True when
-        // appended. Readers do not see it before Commit.
+        // this batch. True when appended. Readers do not see it before Commit.
         bool Add(const TimelineEntry& entry);
 
         // Puts the store in newest-first order and publishes it to readers.
@@ -97,18 +89,26 @@ public:
 
     private:
         TimelineStore& store;
-        unsigned generation;
     };
 
 private:
     friend class TimelineSnapshot;
 
+    // The slots a state holds: each slot from first up to end, at one
+    // position each. A state that started over begins past every older slot.
+    struct SlotRange {
+        std::int32_t first = 0;
+        std::int32_t end = 0;
+        std::int32_t Count() const { return end - first; }
+        bool Holds(std::int32_t slot) const { return slot >= first && slot < end; }
+    };
+
     // One published order. Pinned readers count themselves in `readers`; the
     // writer rewrites a state only while it is not current and that is 0.
+    // Every reader asks `range` which slots are its own.
     struct State {
         std::atomic<int> readers{0};
-        std::int32_t base = 0;         // the first slot this state can hold
-        std::int32_t count = 0;
+        SlotRange range;
         std::int32_t capacity = 0;
         std::int32_t* order = nullptr; // slot at each position, newest first
         const StatusIdIndex* ids = nullptr;
@@ -137,7 +137,6 @@ private:
 
     std::atomic<State*> current;
     std::atomic<int> stateCount{1};
-    std::atomic<unsigned> generation{0};
     std::atomic<long> memoryFailures{0};
 };
 

@@ -4,7 +4,7 @@
 #include "PaneText.h"
 #include "PopupMenu.h"
 #include "ResourceIds.h"
-#include "StatusUpdate.h"
+#include "StatusPosts.h"
 #include "ViewFormat.h"
 
 #include <cstdio>

@@ -144,7 +144,7 @@ TEST(PackedStoreTest, ATypicalStatusTakesAFractionOfItsRecord)
         std::vector<PageStatus> statuses;
         for (std::uint64_t number = first; number < first + 20; ++number)
             statuses.push_back(NumberedStatus(number));
-        ScrapePage(CString(TimelinePage(statuses).c_str()), store, nullptr);
+        ScrapePage(CString(TimelinePage(statuses).c_str()), WebBaseAddress(), store);
     }
     ASSERT_EQ(10000, store.GetCount());
     EXPECT_LT(store.MemoryInUse() / 10000, 360u);

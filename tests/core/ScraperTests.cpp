@@ -1,4 +1,3 @@
-#include "IconSource.h"
 #include "PageBuilder.h"
 #include "Scraper.h"
 #include "TimelineStore.h"
@@ -10,21 +9,6 @@
 #include <vector>
 
 namespace {
-
-// Records each picture asked for and how many statuses readers could see at
-// that moment.
-class RecordingIcons : public IconSource {
-public:
-    void Add(const char* url) override
-    {
-        urls.push_back(url);
-        if (store != nullptr)
-            countsSeen.push_back(store->GetCount());
-    }
-    std::vector<std::string> urls;
-    const TimelineStore* store = nullptr;
-    std::vector<int> countsSeen;
-};
 
 struct CursorCase {
     const char* source;
@@ -66,7 +50,9 @@ class ScraperTest : public ::testing::Test {
 protected:
     void Scrape(const std::string& page)
     {
-        ScrapePage(CString(page.data(), static_cast<int>(page.size())), store, &icons);
+        // Each page's picture addresses come after its statuses are in.
+        ScrapePage(CString(page.data(), static_cast<int>(page.size())), WebBaseAddress(), store, &pictures);
+        countsSeen.push_back(store.GetCount());
     }
 
     TimelineEntry At(int index)
@@ -83,10 +69,10 @@ protected:
         return At(index);
     }
 
-    void SetUp() override { icons.store = &store; }
 
     TimelineStore store;
-    RecordingIcons icons;
+    std::vector<std::string> pictures;
+    std::vector<int> countsSeen;
 };
 
 // Statuses first, pictures after: every picture is asked for once the whole
@@ -104,8 +90,8 @@ TEST_F(ScraperTest, AsksForPicturesOnlyOnceThePageIsPublished)
     const std::vector<std::string> expected = {
         "http://img.example/u1/face.png", "http://img.example/u2/face.png", "http://img.example/u3/face.png",
         "http://img.example/u1/face.png", "http://img.example/u2/face.png", "http://img.example/u3/face.png"};
-    EXPECT_EQ(expected, icons.urls);
-    EXPECT_EQ(std::vector<int>(6, 3), icons.countsSeen);
+    EXPECT_EQ(expected, pictures);
+    EXPECT_EQ(std::vector<int>(2, 3), countsSeen);
 }
 
 TEST_F(ScraperTest, FillsEveryFieldFromItsMarkers)
@@ -129,7 +115,7 @@ TEST_F(ScraperTest, FillsEveryFieldFromItsMarkers)
     EXPECT_STREQ("Mon Jan 04 09:05:07 +0000 2010", entry.createdAtText);
     EXPECT_EQ(2010, entry.createdAt.wYear);
     EXPECT_NE(0u, SortKey(entry.createdAtFileTime));
-    EXPECT_EQ(std::vector<std::string>{"http://img.example/a/face_normal.png"}, icons.urls);
+    EXPECT_EQ(std::vector<std::string>{"http://img.example/a/face_normal.png"}, pictures);
 }
 
 TEST_F(ScraperTest, DropsALastBlockWithNoListItemAfterIt)
@@ -139,7 +125,7 @@ TEST_F(ScraperTest, DropsALastBlockWithNoListItemAfterIt)
     Scrape(TimelinePage({NumberedStatus(1), NumberedStatus(2), last}));
     EXPECT_EQ(2, store.GetCount());
     EXPECT_EQ(-1, store.IndexOf("3"));
-    EXPECT_EQ(2u, icons.urls.size());
+    EXPECT_EQ(2u, pictures.size());
 }
 
 TEST_F(ScraperTest, CutsLongFieldsAndTreatsIdsEqualInFifteenCharactersAsOne)
@@ -160,8 +146,8 @@ TEST_F(ScraperTest, CutsLongFieldsAndTreatsIdsEqualInFifteenCharactersAsOne)
     EXPECT_EQ(255u, std::strlen(entry.iconUrl));
     EXPECT_EQ(-1, store.IndexOf("1234567890123456789")); // ids compare as whole strings
     EXPECT_EQ(0, store.IndexOf("123456789012345"));
-    ASSERT_EQ(2u, icons.urls.size());
-    EXPECT_EQ(255u, icons.urls[0].size()); // the icon source gets the cut copy
+    ASSERT_EQ(2u, pictures.size());
+    EXPECT_EQ(255u, pictures[0].size()); // the icon source gets the cut copy
 }
 
 TEST_F(ScraperTest, ScreenNameNeedsTheNameBlockAndTheServiceAddress)
@@ -196,8 +182,8 @@ TEST_F(ScraperTest, MissingFieldsAreEmptyAndTheEmptyIdIsAKey)
     EXPECT_STREQ("", empty.screenName);
     EXPECT_STREQ("", empty.createdAtText);
     EXPECT_EQ(0u, SortKey(empty.createdAtFileTime));
-    EXPECT_EQ(3u, icons.urls.size());
-    EXPECT_STREQ("", icons.urls[0].c_str());
+    EXPECT_EQ(3u, pictures.size());
+    EXPECT_STREQ("", pictures[0].c_str());
 }
 
 TEST_F(ScraperTest, MarkersNeverMatchInsideADoubleByteCharacter)
@@ -234,7 +220,7 @@ TEST_F(ScraperTest, TheSamePageTwiceChangesNothingButAsksForIconsAgain)
         const TimelineEntry entry = At(i);
         EXPECT_EQ(0, std::memcmp(&before[static_cast<size_t>(i)], &entry, sizeof entry)) << i;
     }
-    EXPECT_EQ(15u, icons.urls.size());
+    EXPECT_EQ(15u, pictures.size());
 }
 
 TEST_F(ScraperTest, APageWithoutStatusesAddsNothing)
@@ -243,8 +229,8 @@ TEST_F(ScraperTest, APageWithoutStatusesAddsNothing)
     Scrape("");
     Scrape("<html><li>no status blocks</li><li class=\"hentry</html>");
     EXPECT_EQ(1, store.GetCount());
-    EXPECT_EQ(1u, icons.urls.size());
-    ScrapePage(CString(TimelinePage({NumberedStatus(2)}).c_str()), store, nullptr);
+    EXPECT_EQ(1u, pictures.size());
+    ScrapePage(CString(TimelinePage({NumberedStatus(2)}).c_str()), WebBaseAddress(), store);
     EXPECT_EQ(2, store.GetCount());
 }
 

@@ -221,7 +221,7 @@ TEST(StoreStressTest, ReadersOnlyEverSeeWholeStatesWhileTwoWritersScrape)
     std::thread snapshots(HoldSnapshotsUntilDone, std::cref(store), std::cref(done), std::ref(snapshotReport));
     auto write = [&store](const std::vector<std::string>& pages) {
         for (const std::string& page : pages)
-            ScrapePage(CString(page.c_str()), store, nullptr);
+            ScrapePage(CString(page.c_str()), WebBaseAddress(), store);
     };
     std::thread even(write, std::cref(evenPages));
     std::thread odd(write, std::cref(oddPages));

@@ -2,7 +2,7 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SiteControl.h"
-#include "StatusUpdate.h"
+#include "StatusPosts.h"
 
 #include <gtest/gtest.h>
 
@@ -78,10 +78,10 @@ TEST(PostRecovery, EveryFailureOfOneTickComesBackInOrder)
 
     // No message is handled between the three posts, so no tick either.
     ASSERT_TRUE(SiteControl::Route("path=/status/update&status=500&body=oops"));
-    PostStatus("first failure");
-    PostStatus("second failure");
+    RunStatusPost("first failure");
+    RunStatusPost("second failure");
     ASSERT_TRUE(SiteControl::Post("route/clear"));
-    PostStatus("then a success");
+    RunStatusPost("then a success");
 
     EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "first failure"; }, 2500));
     EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));

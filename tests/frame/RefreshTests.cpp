@@ -4,7 +4,7 @@
 #include "SiteControl.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
-#include "TimelineWorker.h"
+#include "FetchCycle.h"
 
 #include <gtest/gtest.h>
 
@@ -181,7 +181,8 @@ TEST_F(Refresh, ListWaitsWhileItsMenuIsOpen)
     const HWND statusBar = Frame().statusBar;
     const ModalWatcher menu("#32768", nullptr, [&](HWND popup) {
         AddStatuses(3);
-        RunTimelineFetch(nullptr);
+        serviceSession.fetchBusy = 1;
+        RunTimelineFetch();
         for (int tick = 0; tick < 2; ++tick) {
             ::SendMessageA(statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("mark"));
             char text[64] = "";
@@ -212,7 +213,8 @@ TEST_F(Refresh, ListFollowsItsViewUntilTheNextTick)
 
     // A scrape on this thread: no tick runs until the messages are pumped.
     AddStatuses(2);
-    RunTimelineFetch(nullptr);
+    serviceSession.fetchBusy = 1;
+    RunTimelineFetch();
     ASSERT_EQ(stored + 2, TimelineReaderOf().GetCount());
     EXPECT_EQ(rows, Rows());
     EXPECT_TRUE(painted == ListPixels());

@@ -24,8 +24,11 @@ TEST(TimelineModel, ScrapedPageFillsTheStoreAndTheIconCache)
                 "<span data=\"{time:'Mon Jan 04 09:05:07 +0000 2010'}\">now</span>"
                 "<a href=\"" + base + "alice/status/" + id + "\">link</a></li><li>";
 
-    ScrapeTimelinePage(CString(page.c_str()));
-    ScrapeTimelinePage(CString(page.c_str()));
+    for (int round = 0; round < 2; ++round) {
+        std::vector<std::string> pictures;
+        ScrapeTimelinePage(CString(page.c_str()), pictures);
+        Icons().AddAll(pictures);
+    }
 
     EXPECT_EQ(&static_cast<const TimelineReader&>(Timeline()), &TimelineReaderOf());
     ASSERT_EQ(2, TimelineReaderOf().GetCount());

@@ -33,7 +33,7 @@ std::vector<COLORREF> ScreenPixels(HWND window, int width, int height)
 }
 
 // Picture index of the 48x48 list as the list draws it.
-std::vector<COLORREF> PicturePixels(int index, int width, int height)
+std::vector<COLORREF> ShownPicturePixels(int index, int width, int height)
 {
     const HDC screen = ::GetDC(nullptr);
     const HDC memory = ::CreateCompatibleDC(screen);
@@ -152,7 +152,7 @@ TEST_F(PaneTest, DetailPaintsTheIconAndClearsIt)
     ASSERT_GT(width * height, 100);
 
     // Wine copies a window's drawing to the screen a moment later: wait for it.
-    const std::vector<COLORREF> picture = PicturePixels(index, width, height);
+    const std::vector<COLORREF> picture = ShownPicturePixels(index, width, height);
     Frame().detailView.ShowEntry(MakeEntry("with picture", "alice", "Alice", url.c_str()));
     EXPECT_TRUE(Pump([&] { return ScreenPixels(icon, width, height) == picture; }));
 

@@ -1,6 +1,7 @@
 #include "ServiceSession.h"
 #include "ServiceTesting.h"
 #include "SiteControl.h"
+#include "StatusPosts.h"
 #include "StatusUpdate.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
@@ -42,7 +43,7 @@ TEST_F(Posting, TextArrivesExactly)
         "a  b\\c/d?e#f",
     };
     for (const std::string& utf8 : texts) {
-        PostStatus(ToAnsi(utf8).c_str());
+        RunStatusPost(ToAnsi(utf8).c_str());
         EXPECT_EQ(utf8, SiteControl::Last("status"));
     }
 }
@@ -50,7 +51,7 @@ TEST_F(Posting, TextArrivesExactly)
 TEST_F(Posting, GoodPostFeedsTheStore)
 {
     const int before = StoreCount();
-    PostStatus("posted from the test");
+    RunStatusPost("posted from the test");
     EXPECT_EQ(before + 1, StoreCount());
     TimelineEntry entry;
     bool found = false;
@@ -72,28 +73,28 @@ TEST_F(Posting, RejectedAnswersAreNotScraped)
     for (const Case& c : cases) {
         ASSERT_TRUE(SiteControl::Route("path=/status/update&body="
                                        + SiteControl::Encode(c.marker + StatusBlock(c.id, "should not be stored"))));
-        PostStatus("anything");
+        RunStatusPost("anything");
         TimelineEntry entry;
         EXPECT_FALSE(FindEntry(c.id, entry)) << c.marker;
     }
     // The same page without a marker is scraped.
     ASSERT_TRUE(SiteControl::Route("path=/status/update&body=" + SiteControl::Encode(StatusBlock("20000000303", "ok"))));
-    PostStatus("anything");
+    RunStatusPost("anything");
     TimelineEntry entry;
     EXPECT_TRUE(FindEntry("20000000303", entry));
 }
 
 TEST_F(Posting, RealRefusalAndDuplicate)
 {
-    PostStatus("only once");
+    RunStatusPost("only once");
     const int afterFirst = StoreCount();
-    PostStatus("only once");
+    RunStatusPost("only once");
     EXPECT_EQ(afterFirst, StoreCount());
     EXPECT_EQ("only once", SiteControl::Last("status"));
     EXPECT_EQ(2, SiteControl::CountInLog("POST /status/update 200"));
 
     serviceSession.SetToken("not-the-token");
-    PostStatus("refused");
+    RunStatusPost("refused");
     EXPECT_EQ(afterFirst, StoreCount());
     EXPECT_EQ(1, SiteControl::CountInLog("POST /status/update 403"));
 }
@@ -102,7 +103,7 @@ TEST_F(Posting, NothingIsScrapedWhileAFetchRuns)
 {
     serviceSession.fetchBusy = 1;
     ASSERT_TRUE(SiteControl::Route("path=/status/update&body=" + SiteControl::Encode(StatusBlock("20000000401", "x"))));
-    PostStatus("while busy");
+    RunStatusPost("while busy");
     serviceSession.fetchBusy = 0;
     TimelineEntry entry;
     EXPECT_FALSE(FindEntry("20000000401", entry));

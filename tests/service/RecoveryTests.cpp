@@ -1,7 +1,7 @@
 #include "ServiceSession.h"
 #include "ServiceTesting.h"
 #include "SiteControl.h"
-#include "StatusUpdate.h"
+#include "StatusPosts.h"
 #include "Waiting.h"
 
 #include <gtest/gtest.h>
@@ -43,13 +43,13 @@ TEST(Recovery, EveryFailedPostKeepsItsText)
             const size_t space = c.setUp.find(' ');
             ASSERT_TRUE(SiteControl::Post(c.setUp.substr(0, space), space == std::string::npos ? "" : c.setUp.substr(space + 1)));
         }
-        PostStatus(c.text);
-        char text[statusBufferSize] = "";
-        EXPECT_EQ(c.failed, TakeFailedPost(text));
-        EXPECT_STREQ(c.failed ? c.text : "", text);
+        RunStatusPost(c.text);
+        FailedPost post;
+        EXPECT_EQ(c.failed, TakeFailedPost(post));
+        EXPECT_EQ(c.failed ? c.text : "", post.text);
         EXPECT_EQ(c.tokenKept, serviceSession.HasToken());
         // Taken once: the next look finds nothing new.
-        EXPECT_FALSE(TakeFailedPost(text));
+        EXPECT_FALSE(TakeFailedPost(post));
         ASSERT_TRUE(SiteIsBack());
     }
     SiteControl::Post("route/clear");

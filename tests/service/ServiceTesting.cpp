@@ -5,7 +5,7 @@
 #include "TempFolder.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
-#include "TimelineWorker.h"
+#include "FetchCycle.h"
 #include "Waiting.h"
 
 #include <windows.h>
@@ -23,6 +23,7 @@ void FreshStart(const std::string& user, const std::string& password)
     serviceSession.SetToken("");
     serviceSession.fetchBusy = 0;
     serviceSession.loginState = LoginReady;
+    serviceSession.signInsUnanswered = 0;
 }
 
 bool AddStatus(const std::string& id, const std::string& user, const std::string& text, const std::string& icon)
@@ -35,7 +36,6 @@ bool AddStatus(const std::string& id, const std::string& user, const std::string
 
 bool RunFetchCycle(int timeoutMs)
 {
-    serviceSession.fetchBusy = 1;
     if (!StartTimelineFetch())
         return false;
     return WaitUntil([] { return serviceSession.fetchBusy.load() == 0; }, timeoutMs);

@@ -1,10 +1,10 @@
 #include "ServiceSession.h"
 #include "ServiceTesting.h"
 #include "SiteControl.h"
-#include "StatusUpdate.h"
+#include "StatusPosts.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
-#include "TimelineWorker.h"
+#include "FetchCycle.h"
 
 #include <gtest/gtest.h>
 
@@ -52,12 +52,12 @@ TEST(Stress, ReadersSeeOnlyWholeStatesWhileCyclesAndPostsRun)
     std::thread fetcher([&] {
         for (int i = 0; i < rounds; ++i) {
             serviceSession.fetchBusy = 1;
-            RunTimelineFetch(nullptr);
+            RunTimelineFetch();
         }
     });
     std::thread poster([&] {
         for (int i = 0; i < rounds; ++i)
-            PostStatus(("stress post " + std::to_string(i)).c_str());
+            RunStatusPost(("stress post " + std::to_string(i)).c_str());
     });
     std::thread finisher([&] {
         site.join();

@@ -82,13 +82,13 @@ void BenchScrape()
     int blocks = 0;
     for (const CString& page : pages) {
         const Clock::time_point start = Clock::now();
-        ScrapePage(page, store, nullptr);
+        ScrapePage(page, WebBaseAddress(), store);
         fresh.push_back(MicrosecondsSince(start));
         scan.push_back(MemmemPass(last, blocks));
     }
     for (int round = 0; round < rounds; ++round) {
         const Clock::time_point start = Clock::now();
-        ScrapePage(pages.back(), store, nullptr);
+        ScrapePage(pages.back(), WebBaseAddress(), store);
         known.push_back(MicrosecondsSince(start));
     }
     const double scanMedian = Median(scan);

@@ -10,6 +10,7 @@
 #include "TextFunctions.h"
 #include "TimelineStore.h"
 #include "ViewTextFuzz.h"
+#include "WebAddress.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -112,9 +113,9 @@ void CheckScrape(const std::string& page)
     TimelineStore store;
     const CString text(page.data(), static_cast<int>(page.size()));
     // Twice: the second scrape offers only known ids.
-    ScrapePage(text, store, nullptr);
+    ScrapePage(text, WebBaseAddress(), store);
     const int count = store.GetCount();
-    ScrapePage(text, store, nullptr);
+    ScrapePage(text, WebBaseAddress(), store);
     Require(store.GetCount() == count);
     TimelineEntry previous = {};
     for (int i = 0; i < count; ++i) {

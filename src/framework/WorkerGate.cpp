@@ -1,6 +1,7 @@
 #include "WorkerGate.h"
 
-#include <windows.h>
+#include <chrono>
+#include <thread>
 
 bool WorkerGate::Enter()
 {
@@ -22,11 +23,11 @@ void WorkerGate::Leave()
 bool WorkerGate::Close(int timeoutMs)
 {
     closed.store(true);
-    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (inside.load() > 0) {
-        if (::GetTickCount64() >= deadline)
+        if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        ::Sleep(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }

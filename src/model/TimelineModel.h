@@ -1,7 +1,10 @@
-#ifndef LARKSPUR_TIMELINE_TIMELINEMODEL_H
-#define LARKSPUR_TIMELINE_TIMELINEMODEL_H
+#ifndef LARKSPUR_MODEL_TIMELINEMODEL_H
+#define LARKSPUR_MODEL_TIMELINEMODEL_H
 
 #include "CString.h"
+
+#include <string>
+#include <vector>
 
 class IconCache;
 class TimelineReader;
@@ -9,8 +12,8 @@ class TimelineSnapshot;
 class TimelineStore;
 class WorkerGate;
 
-// The program's two process-wide timeline objects, both made before the
-// entry point runs.
+// The program's process-wide timeline objects, all made before the entry
+// point runs.
 
 // The one store of statuses; the scrapers write it, the window side reads it
 // through TimelineReaderOf, or through TimelineSnapshotOf (the store as it is
@@ -27,16 +30,11 @@ IconCache& Icons();
 // scrapes, shows a box, or decodes or records a picture.
 WorkerGate& ShutdownGate();
 
-// Scrapes one page (already in the system code page) into the store, asking
-// the icon cache for every status's picture. Runs on the calling worker
-// thread; blocks while new pictures download. Does nothing once the
-// shutdown gate is closed.
-void ScrapeTimelinePage(CString page);
-
-// The store's generation now: a fetch cycle notes it when it starts and
-// scrapes its page for it, so a page of an account left meanwhile is dropped.
-unsigned TimelineGeneration();
-void ScrapeTimelinePage(CString page, unsigned generation);
+// Scrapes one page (already in the system code page) into the store; the
+// page's picture addresses go to pictures, to be fetched once the page is
+// published (Icons().AddAll), with no lock held. Does nothing once the
+// shutdown gate is closed. Workers call it through Deliver (Account.h).
+void ScrapeTimelinePage(const CString& page, std::vector<std::string>& pictures);
 
 // Empties the timeline for a new account; the pictures stay. Readers keep
 // the snapshots they hold. False when memory runs out (nothing changed).

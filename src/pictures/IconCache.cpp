@@ -7,23 +7,55 @@
 
 #include "HttpTransport.h"
 #include "IconDecode.h"
-#include "ScaleBitmap.h"
 #include "WorkerGate.h"
 
 namespace {
 
 const COLORREF maskColour = RGB(255, 255, 255);
+// Larger pictures are kept for a change of sizes at most this large a side,
+// filtered down once: no display draws a list picture near it.
+const int keptSide = 256;
+
+std::atomic<long> bitmapsAlive{0};
+std::atomic<long> mostBitmapsAlive{0};
+
+// A bitmap the cache made, deleted when the object goes; counted, since the
+// platform under test does not report a process's GDI objects.
+class OwnedBitmap {
+public:
+    explicit OwnedBitmap(HBITMAP bitmap) : bitmap(bitmap)
+    {
+        if (bitmap == nullptr)
+            return;
+        const long alive = ++bitmapsAlive;
+        long most = mostBitmapsAlive.load();
+        while (alive > most && !mostBitmapsAlive.compare_exchange_weak(most, alive)) {
+        }
+    }
+    ~OwnedBitmap()
+    {
+        if (bitmap != nullptr) {
+            ::DeleteObject(bitmap);
+            --bitmapsAlive;
+        }
+    }
+    OwnedBitmap(const OwnedBitmap&) = delete;
+    OwnedBitmap& operator=(const OwnedBitmap&) = delete;
+    HBITMAP Get() const { return bitmap; }
+
+private:
+    HBITMAP bitmap;
+};
+
+ULONGLONG TickClock()
+{
+    return ::GetTickCount64();
+}
 
 bool IsSafeFileByte(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
            c == '-';
-}
-
-bool HasSize(HBITMAP bitmap, int size)
-{
-    BITMAP info;
-    return GetObjectA(bitmap, sizeof info, &info) && info.bmWidth == size && info.bmHeight == size;
 }
 
 // Adds bitmap as exactly one image and returns its index, or -1 with the list
@@ -40,6 +72,24 @@ int AddOneImage(HIMAGELIST list, HBITMAP bitmap)
     while (after > before)
         ImageList_Remove(list, --after);
     return -1;
+}
+
+// What is kept of a large picture: filtered to fit keptSide a side.
+void ShrinkToKeep(PicturePixels& picture)
+{
+    if (picture.width <= keptSide && picture.height <= keptSide)
+        return;
+    PicturePixels kept;
+    kept.width = picture.width < keptSide ? picture.width : keptSide;
+    kept.height = picture.height < keptSide ? picture.height : keptSide;
+    kept.hasAlpha = picture.hasAlpha;
+    try {
+        kept.pixels.resize(static_cast<size_t>(kept.width) * kept.height);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    ScalePixels(picture, kept.width, kept.height, kept.pixels.data());
+    picture = std::move(kept);
 }
 
 } // namespace
@@ -89,8 +139,9 @@ bool IconTempPath(const char* name, char (&path)[MAX_PATH])
     return true;
 }
 
-IconCache::IconCache(WorkerGate* gate)
+IconCache::IconCache(WorkerGate* gate, Clock clock)
     : gate(gate),
+      clock(clock != nullptr ? clock : TickClock),
       closed(false),
       largeIcons(ImageList_Create(largeSize, largeSize, ILC_COLOR32, 2, 1)),
       smallIcons(ImageList_Create(smallSize, smallSize, ILC_COLOR32, 2, 1))
@@ -109,9 +160,17 @@ IconCache::~IconCache()
     largeIcons = nullptr;
     smallIcons = nullptr;
     std::vector<IconRecord>().swap(records);
-    for (const HBITMAP source : sources)
-        DeleteObject(source);
-    std::vector<HBITMAP>().swap(sources);
+    std::vector<PicturePixels>().swap(sources);
+}
+
+long IconCache::BitmapsAlive()
+{
+    return bitmapsAlive.load();
+}
+
+long IconCache::MostBitmapsAlive()
+{
+    return mostBitmapsAlive.load();
 }
 
 IconCache::ScopedLock::ScopedLock(const IconCache& cache) : section(&cache.section)
@@ -134,43 +193,34 @@ int IconCache::FindRecord(const char* name) const
 }
 
 // Naming: the record's key, and the file the picture downloads to. False
-// when there is nothing to do: no name, a name known already, a cache closed
-// or a path that does not fit.
+// when there is nothing to do: no name, a name known already or waiting out
+// a failure, a cache closed or a path that does not fit.
 bool IconCache::NameNewPicture(const char* url, char (&name)[264], char (&path)[MAX_PATH]) const
 {
     if (!IconFileName(url, name))
         return false;
     {
         ScopedLock hold(*this);
-        if (closed || FindRecord(name) >= 0)
+        if (closed || FindRecord(name) >= 0 || !failures.MayTry(name, clock()))
             return false;
     }
     return (gate == nullptr || !gate->IsClosed()) && IconTempPath(name, path);
 }
 
-// Decoding: the picture at path, and its two images at the sizes of the
-// moment, made here so that the lock is not held while they are filtered.
-// Everything is null when the file is no picture GDI+ can read; the large
-// image is null when the picture itself has the large size.
-IconCache::ImagePair IconCache::DecodePicture(const char* path) const
+// Decoding: the picture at path as pixels; false when the file is no
+// picture GDI+ can read. The decoded bitmap goes at once.
+bool IconCache::DecodePicture(const char* path, PicturePixels& picture) const
 {
-    ImagePair images;
-    images.source = DecodeIconFile(path);
-    if (images.source == nullptr)
-        return images;
-    const int large = largeSize;
-    images.smallImage = ScaleBitmap(images.source, smallSize, smallSize);
-    if (!HasSize(images.source, large))
-        images.largeImage = ScaleBitmap(images.source, large, large);
-    return images;
+    const OwnedBitmap decoded(DecodeIconFile(path));
+    return decoded.Get() != nullptr && ReadBitmapPixels(decoded.Get(), picture);
 }
 
 // Recording: the images into both lists at one index and the record under
 // name; a picture that could not be made is recorded with -1, so it is not
-// asked for again. The cache keeps the decoded picture (taken from images)
-// for a later change of sizes. Under the lock; nothing when the cache is
-// closed or the name was recorded meanwhile by another scrape.
-void IconCache::Record(const char* name, ImagePair& images)
+// asked for again. The cache keeps the pixels (taken from picture) for a
+// later change of sizes. Under the lock; nothing when the cache is closed or
+// the name was recorded meanwhile by another scrape.
+void IconCache::Record(const char* name, PicturePixels& picture)
 {
     ScopedLock hold(*this);
     if (closed || FindRecord(name) >= 0)
@@ -178,23 +228,16 @@ void IconCache::Record(const char* name, ImagePair& images)
 
     IconRecord record;
     memcpy(record.name, name, sizeof record.name);
-    record.imageIndex = -1;
-    if (images.source) {
-        const HBITMAP large = images.largeImage ? images.largeImage : images.source;
-        if (images.smallImage && HasSize(images.smallImage, smallSize) && HasSize(large, largeSize))
-            record.imageIndex = AddPair(large, images.smallImage);
-        else // the sizes changed while the picture was decoded
-            record.imageIndex = AddImages(images.source);
-    }
+    record.imageIndex = picture.width > 0 ? AddImages(picture) : -1;
     try {
-        // Room for the source first, so that keeping it cannot fail once
+        // Room for the pixels first, so that keeping them cannot fail once
         // the record is in.
         if (record.imageIndex >= 0 && sources.size() == sources.capacity())
             sources.reserve(sources.size() * 2 + 16);
         records.push_back(record);
         if (record.imageIndex >= 0) {
-            sources.push_back(images.source);
-            images.source = nullptr;
+            ShrinkToKeep(picture);
+            sources.push_back(std::move(picture));
             ++picturesRecorded;
         }
     } catch (const std::bad_alloc&) {
@@ -206,7 +249,7 @@ void IconCache::Record(const char* name, ImagePair& images)
     }
 }
 
-void IconCache::Add(const char* url)
+void IconCache::Add(const char* url, unsigned long deadlineMs)
 {
     char name[264];
     char path[MAX_PATH];
@@ -214,29 +257,51 @@ void IconCache::Add(const char* url)
         return;
 
     // The download runs without the lock, so the UI thread never waits for
-    // the network. A failed one records nothing (the next scrape tries again)
-    // and leaves no file.
-    if (!GetToFile(url, path))
+    // the network; a failed one leaves no file.
+    if (!GetToFile(url, path, deadlineMs)) {
+        if (deadlineMs >= pictureDeadlineMs) {
+            ScopedLock hold(*this);
+            failures.Failed(name, clock());
+        }
         return;
+    }
+    {
+        ScopedLock hold(*this);
+        failures.Succeeded(name);
+    }
     // Decoding and recording happen inside the gate: once it is closed the
     // program may shut GDI+ down.
     const WorkerGate::Pass pass(gate);
     if (pass.IsInside()) {
-        ImagePair images = DecodePicture(path);
-        Record(name, images);
-        for (const HBITMAP bitmap : {images.source, images.largeImage, images.smallImage}) {
-            if (bitmap)
-                DeleteObject(bitmap);
-        }
+        PicturePixels picture;
+        if (!DecodePicture(path, picture))
+            picture = PicturePixels();
+        Record(name, picture);
     }
     DeleteFileA(path);
 }
 
-// One index must serve both lists: a half-made pair is undone and gives -1.
-int IconCache::AddPair(HBITMAP largeImage, HBITMAP smallImage)
+void IconCache::AddAll(const std::vector<std::string>& urls)
 {
-    const int largeIndex = AddOneImage(largeIcons, largeImage);
-    const int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, smallImage) : -1;
+    const ULONGLONG started = ::GetTickCount64();
+    for (const std::string& url : urls) {
+        const ULONGLONG spent = ::GetTickCount64() - started;
+        if (spent >= pictureRoundMs)
+            return;
+        const ULONGLONG left = pictureRoundMs - spent;
+        Add(url.c_str(), left < pictureDeadlineMs ? static_cast<unsigned long>(left) : pictureDeadlineMs);
+    }
+}
+
+// One index must serve both lists: a half-made pair is undone and gives -1.
+int IconCache::AddImages(const PicturePixels& picture)
+{
+    const OwnedBitmap large(ScaledBitmap(picture, largeSize, largeSize));
+    const OwnedBitmap small(ScaledBitmap(picture, smallSize, smallSize));
+    if (large.Get() == nullptr || small.Get() == nullptr)
+        return -1;
+    const int largeIndex = AddOneImage(largeIcons, large.Get());
+    const int smallIndex = largeIndex >= 0 ? AddOneImage(smallIcons, small.Get()) : -1;
     if (largeIndex >= 0 && smallIndex == largeIndex)
         return smallIndex;
     if (largeIndex >= 0)
@@ -244,20 +309,6 @@ int IconCache::AddPair(HBITMAP largeImage, HBITMAP smallImage)
     if (smallIndex >= 0)
         ImageList_Remove(smallIcons, smallIndex);
     return -1;
-}
-
-int IconCache::AddImages(HBITMAP source)
-{
-    const HBITMAP large = HasSize(source, largeSize) ? nullptr : ScaleBitmap(source, largeSize, largeSize);
-    const HBITMAP small = ScaleBitmap(source, smallSize, smallSize);
-    int index = -1;
-    if (small && HasSize(large ? large : source, largeSize))
-        index = AddPair(large ? large : source, small);
-    for (const HBITMAP bitmap : {large, small}) {
-        if (bitmap)
-            DeleteObject(bitmap);
-    }
-    return index;
 }
 
 void IconCache::SetImageSizes(int small, int large)

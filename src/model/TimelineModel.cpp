@@ -6,6 +6,7 @@
 #include "Scraper.h"
 #include "TimelineSnapshot.h"
 #include "TimelineStore.h"
+#include "WebAddress.h"
 #include "WorkerGate.h"
 
 namespace {
@@ -49,21 +50,11 @@ WorkerGate& ShutdownGate()
     return workerGate;
 }
 
-void ScrapeTimelinePage(CString page)
-{
-    ScrapeTimelinePage(page, store->Generation());
-}
-
-unsigned TimelineGeneration()
-{
-    return store->Generation();
-}
-
-void ScrapeTimelinePage(CString page, unsigned generation)
+void ScrapeTimelinePage(const CString& page, std::vector<std::string>& pictures)
 {
     if (workerGate.IsClosed())
         return;
-    ScrapePage(page, *store, &iconCache, generation);
+    ScrapePage(page, WebBaseAddress(), *store, &pictures);
 }
 
 bool StartTimelineOver()
