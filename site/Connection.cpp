@@ -85,6 +85,8 @@ private:
     void SendAnswer();
     void OnWritten(const ErrorCode& error);
     void TrickleFrom(std::size_t sent);
+    void SendSlowly();
+    void SlowFrom(std::size_t sent);
     void Hold();
     void CloseGracefully();
     void Drain();
@@ -114,6 +116,9 @@ private:
     http::response<http::span_body<const char>> answer;
     // Writes the head alone when the body trickles.
     std::optional<http::response_serializer<http::span_body<const char>>> headWriter;
+    // The whole answer as Beast serialized it, when it goes out byte by byte.
+    std::string slowBytes;
+    std::size_t slowHeadSize = 0;
     bool keepAlive = true;
     bool headOnly = false;
     unsigned requestVersion = 11;
@@ -395,6 +400,10 @@ void HttpConnection::SendAnswer()
         bodyBytes = static_cast<unsigned long long>(response.delivery.cutAfter);
     }
     answer.body() = {response.body ? response.body->data() : nullptr, static_cast<std::size_t>(bodyBytes)};
+    if (response.delivery.slowMs > 0) {
+        SendSlowly();
+        return;
+    }
     Lowest().expires_after(idle);
     auto self = shared_from_this();
     if (response.delivery.trickleMs > 0 && bodyBytes > 0) {
@@ -402,8 +411,12 @@ void HttpConnection::SendAnswer()
         WithStream([&](auto& stream) {
             http::async_write_header(stream, *headWriter, [self](const ErrorCode& error, std::size_t) {
                 if (self->phase == Phase::Closed) return;
-                if (error) self->OnWritten(error);
-                else self->TrickleFrom(0);
+                if (!error) {
+                    self->TrickleFrom(0);
+                    return;
+                }
+                self->bodyBytes = 0;
+                self->OnWritten(error);
             });
         });
         return;
@@ -431,8 +444,66 @@ void HttpConnection::TrickleFrom(std::size_t sent)
             asio::async_write(stream, asio::buffer(self->response.body->data() + sent, 1),
                               [self, sent](const ErrorCode& error, std::size_t) {
                                   if (self->phase == Phase::Closed) return;
-                                  if (error) self->OnWritten(error);
-                                  else self->TrickleFrom(sent + 1);
+                                  if (error) {
+                                      // The log tells how much of the body the peer got.
+                                      self->bodyBytes = sent;
+                                      self->OnWritten(error);
+                                  } else {
+                                      self->TrickleFrom(sent + 1);
+                                  }
+                              });
+        });
+    });
+}
+
+// A slower host still: the status line and the headers come byte by byte
+// too, so that a client waiting for the head with a time-out per read alone
+// would wait for ever. Beast writes the answer into memory first; only the
+// pacing is ours.
+void HttpConnection::SendSlowly()
+{
+    slowBytes.clear();
+    http::response_serializer<http::span_body<const char>> serializer(answer);
+    ErrorCode error;
+    while (!error && !serializer.is_done()) {
+        serializer.next(error, [&](ErrorCode&, const auto& buffers) {
+            slowBytes += beast::buffers_to_string(buffers);
+            serializer.consume(beast::buffer_bytes(buffers));
+        });
+    }
+    if (error) {
+        OnWritten(error);
+        return;
+    }
+    // The body goes out as it is (the answer has a Content-Length), so the
+    // head is what comes before it.
+    slowHeadSize = slowBytes.size() - static_cast<std::size_t>(bodyBytes);
+    SlowFrom(0);
+}
+
+void HttpConnection::SlowFrom(std::size_t sent)
+{
+    if (sent == slowBytes.size()) {
+        slowBytes.clear();
+        OnWritten(ErrorCode());
+        return;
+    }
+    auto self = shared_from_this();
+    delay.expires_after(std::chrono::milliseconds(sent == 0 ? 0 : response.delivery.slowMs));
+    delay.async_wait([self, sent](const ErrorCode& waitError) {
+        if (waitError || self->phase == Phase::Closed) return;
+        self->Lowest().expires_after(self->idle);
+        self->WithStream([&](auto& stream) {
+            asio::async_write(stream, asio::buffer(self->slowBytes.data() + sent, 1),
+                              [self, sent](const ErrorCode& error, std::size_t) {
+                                  if (self->phase == Phase::Closed) return;
+                                  if (error) {
+                                      const std::size_t head = self->slowHeadSize;
+                                      self->bodyBytes = sent > head ? sent - head : 0;
+                                      self->OnWritten(error);
+                                  } else {
+                                      self->SlowFrom(sent + 1);
+                                  }
                               });
         });
     });

@@ -40,6 +40,7 @@ struct Delivery {
     long long cutAfter = -1;  // body bytes sent before the cut; -1: no cut
     bool closeAtCut = false;  // after the cut: close (true) or go silent (false)
     int trickleMs = 0;        // > 0: the body goes out one byte every trickleMs
+    int slowMs = 0;           // > 0: the whole answer, head first, one byte every slowMs
 };
 
 struct HttpResponse {

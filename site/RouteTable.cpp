@@ -64,13 +64,21 @@ std::string ParseRoute(const FormData& parameters, Route& route)
         if (!ReadInteger(parameters.Get("trickle"), 1, 60000, value)) return "trickle must be 1 to 60000 ms";
         route.trickleMs = static_cast<int>(value);
     }
+    if (parameters.Has("slow")) {
+        if (!ReadInteger(parameters.Get("slow"), 1, 60000, value)) return "slow must be 1 to 60000 ms";
+        route.slowMs = static_cast<int>(value);
+        // A slow answer is a whole one: nothing else may shape its delivery.
+        if (route.trickleMs > 0 || route.stall >= 0 || route.drop >= 0 || route.hang) {
+            return "slow excludes trickle, stall, drop and hang";
+        }
+    }
     if (parameters.Has("count")) {
         if (!ReadInteger(parameters.Get("count"), 1, 1000000, value)) return "count must be 1 or more";
         route.remaining = static_cast<int>(value);
     }
     for (const auto& pair : parameters.Pairs()) {
-        static const char* const known[] = {"path", "status", "body", "size", "type", "redirect",
-                                            "cookie", "delay", "hang", "stall", "drop", "count", "trickle"};
+        static const char* const known[] = {"path",  "status", "body", "size",  "type",    "redirect", "cookie",
+                                            "delay", "hang",   "stall", "drop", "trickle", "slow",     "count"};
         bool isKnown = false;
         for (const char* name : known) isKnown = isKnown || pair.first == name;
         if (!isKnown) return "unknown parameter " + pair.first;
@@ -130,6 +138,7 @@ void ApplyRouteDelivery(const Route& route, HttpResponse& response)
     response.delivery.delayMs = route.delayMs;
     response.delivery.hang = route.hang;
     response.delivery.trickleMs = route.trickleMs;
+    response.delivery.slowMs = route.slowMs;
     if (route.stall >= 0) {
         response.delivery.cutAfter = route.stall;
         response.delivery.closeAtCut = false;

@@ -27,6 +27,7 @@ struct Route {
     long long stall = -1;
     long long drop = -1;
     int trickleMs = 0;
+    int slowMs = 0;
     int remaining = -1;  // answers left; -1: until cleared
 
     bool HasOwnAnswer() const { return status || body || redirect; }

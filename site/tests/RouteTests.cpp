@@ -104,13 +104,63 @@ TEST(Routes, DropAndStallCutTheBody)
     EXPECT_EQ(ControlGet(port, "/__control/log"), "");
 }
 
+TEST(Routes, SlowSendsTheHeadByteByByteToo)
+{
+    RunningServer server;
+    const unsigned short port = server.Port();
+    ASSERT_EQ(Control(port, "route", "path=/slow&body=done&slow=10&delay=50&count=1"), "ok\n");
+    Client client(port, false);
+    const auto started = std::chrono::steady_clock::now();
+    client.Send("GET /slow HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
+    // After the delay the first byte comes at once, then one every 10 ms:
+    // not even the status line is there after 150 ms.
+    std::string first;
+    ASSERT_TRUE(client.ReadFor(150ms, first));
+    EXPECT_GE(first.size(), 1u);
+    EXPECT_LT(first.size(), std::string("HTTP/1.1 200 OK\r\n").size());
+    std::string rest;
+    EXPECT_FALSE(client.ReadFor(10000ms, rest));  // closed once all is sent
+    const std::string whole = first + rest;
+    EXPECT_EQ(whole.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
+    EXPECT_EQ(whole.substr(whole.size() - 8), "\r\n\r\ndone");
+    const auto paced = std::chrono::milliseconds(50 + 10 * static_cast<long long>(whole.size() - 1));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, paced);
+    EXPECT_EQ(ControlGet(port, "/__control/log"), "http GET /slow 200\n");
+
+    // Over the site's own page, on a kept connection: the next answer is whole and quick.
+    ASSERT_EQ(Control(port, "route", "path=/__echo/s&slow=1&count=1"), "ok\n");
+    Client kept(port, true);
+    kept.Send("GET /__echo/s HTTP/1.1\r\nHost: localhost\r\n\r\nGET /__echo/s HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    for (int i = 0; i < 2; ++i) {
+        Reply reply = kept.Receive(5000ms);
+        EXPECT_TRUE(reply.complete) << i;
+        EXPECT_NE(reply.body.find("request-line: GET /__echo/s HTTP/1.1\n"), std::string::npos) << i;
+    }
+}
+
 TEST(Routes, ControlInterfaceAnswers)
 {
     RunningServer server;
     const unsigned short port = server.Port();
     int status = 0;
-    Control(port, "route", "path=/x&stall=1&drop=2", &status);
-    EXPECT_EQ(status, 400);
+    // Route parameters refused, with the start of their reason.
+    const std::pair<const char*, const char*> refusedRoutes[] = {
+        {"stall=1&drop=2", "stall and drop"},
+        {"slow=0", "slow must be"},
+        {"slow=60001", "slow must be"},
+        {"slow=fast", "slow must be"},
+        {"slow=5&trickle=5", "slow excludes"},
+        {"slow=5&stall=0", "slow excludes"},
+        {"drop=3&slow=5", "slow excludes"},
+        {"slow=5&hang=1", "slow excludes"},
+    };
+    for (const auto& refused : refusedRoutes) {
+        std::string reason = Control(port, "route", std::string("path=/x&") + refused.first, &status);
+        EXPECT_EQ(status, 400) << refused.first;
+        EXPECT_EQ(reason.rfind(refused.second, 0), 0u) << refused.first << ": " << reason;
+    }
+    Control(port, "route", "path=/x&slow=60000&hang=0&delay=5&status=503&count=1", &status);
+    EXPECT_EQ(status, 200);
     Control(port, "frobnicate", "", &status);
     EXPECT_EQ(status, 404);
     Control(port, "overload", "on=maybe", &status);
