@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -118,6 +119,52 @@ TEST(TimelineFindTest, GoesOnAfterTheRowAndWrapsOnceEachWay)
         EXPECT_EQ(3, result.total);
     }
     EXPECT_EQ(4, store.Snapshot().Find(pattern, -1, false).total);
+}
+
+// After the store starts over (a new account) a find sees the new rows
+// alone: never the old account's statuses, whose slots lie before the new
+// state's, neither when few rows match (each found by its slot) nor when
+// many do (one walk over the order).
+TEST(TimelineFindTest, AfterStartingOverFindsOnlyTheNewRows)
+{
+    TimelineStore store;
+    std::vector<Status> old;
+    for (int i = 0; i < 2000; ++i)
+        old.push_back({std::to_string(100000 + i), "old word few many", "", "old"});
+    Add(store, old);
+    ASSERT_TRUE(store.StartOver());
+    std::vector<Status> fresh;
+    for (int i = 0; i < 300; ++i) {
+        const bool few = i % 100 == 50;
+        fresh.push_back({std::to_string(200000 + i), std::string(few ? "few " : "") + (i < 40 ? "many" : "x"), "", "n"});
+    }
+    Add(store, fresh);
+    const TimelineSnapshot view = store.Snapshot();
+    ASSERT_EQ(300, view.GetCount());
+    struct Case {
+        const char* pattern;
+        bool backward;
+        int total;
+        int first; // the row found from the top (backward: from the bottom)
+    };
+    // Row = 299 - i: newer ids sit higher.
+    const Case cases[] = {
+        {"few", false, 3, 49}, {"few", true, 3, 249}, {"many", false, 40, 260},
+        {"many", true, 40, 299}, {"old", false, 0, -1}, {"word", true, 0, -1},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string(test.pattern) + (test.backward ? " backward" : " forward"));
+        SearchPattern pattern;
+        ASSERT_TRUE(MakeSearchPattern(test.pattern, pattern));
+        const TimelineSnapshot::FindResult result = view.Find(pattern, -1, test.backward);
+        EXPECT_EQ(test.total, result.total);
+        EXPECT_EQ(test.first, result.position);
+        if (result.position >= 0) {
+            TimelineEntry entry;
+            ASSERT_TRUE(view.GetEntry(result.position, entry));
+            EXPECT_NE(nullptr, std::strstr(entry.text, test.pattern));
+        }
+    }
 }
 
 // Finds run on views pinned while a writer goes on adding pages: each sees

@@ -1,5 +1,7 @@
 #include "IconCache.h"
 
+#include "FailedPictures.h"
+
 #include "HttpTransport.h"
 #include "IconDecode.h"
 #include "IconPixels.h"
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -53,6 +56,14 @@ void ExpectSamePicture(const Picture& expected, const Picture& actual)
         }
 }
 
+// The cache's clock in the tests: milliseconds that pass only when a test
+// says so, so that the waits of failed pictures can be crossed at once.
+ULONGLONG fakeNow = 1000000;
+ULONGLONG FakeClock()
+{
+    return fakeNow;
+}
+
 class IconCacheTest : public testing::Test {
 protected:
     void SetUp() override
@@ -70,7 +81,9 @@ protected:
         EXPECT_EQ(ImageList_GetImageCount(cache.LargeIcons()), ImageList_GetImageCount(cache.SmallIcons()));
     }
 
-    IconCache cache;
+    static void Wait(ULONGLONG minutes) { fakeNow += minutes * 60 * 1000; }
+
+    IconCache cache{nullptr, FakeClock};
     std::vector<std::string> tempBefore;
 };
 
@@ -90,7 +103,30 @@ TEST_F(IconCacheTest, SameFileNameFromTwoFoldersIsFetchedOnce)
     EXPECT_EQ(-1, cache.IndexOf("48x48.png"));                        // no '/', no name
 }
 
-TEST_F(IconCacheTest, FailedDownloadIsTriedAgain)
+// The waits of a picture that failed: 10 minutes, doubled with each further
+// failure up to 2 hours; a success forgets them.
+TEST(FailedPictures, WaitsDoubleUpToTwoHours)
+{
+    FailedPictures failures;
+    const unsigned long long minute = 60 * 1000;
+    unsigned long long now = 5 * minute;
+    EXPECT_TRUE(failures.MayTry("a.png", now));
+    for (const unsigned long long wait : {10, 20, 40, 80, 120, 120}) {
+        SCOPED_TRACE(wait);
+        failures.Failed("a.png", now);
+        EXPECT_FALSE(failures.MayTry("a.png", now + wait * minute - 1));
+        EXPECT_TRUE(failures.MayTry("b.png", now));
+        now += wait * minute;
+        EXPECT_TRUE(failures.MayTry("a.png", now));
+    }
+    failures.Succeeded("a.png");
+    failures.Failed("a.png", now);
+    EXPECT_TRUE(failures.MayTry("a.png", now + 10 * minute));
+}
+
+// A picture that failed is not asked for again until its wait is over, then
+// it is, and once it arrives it is recorded.
+TEST_F(IconCacheTest, FailedDownloadWaitsBeforeItIsTriedAgain)
 {
     ASSERT_TRUE(SiteControl::Route("path=/images/a/40x40.png&status=404&count=1"));
     const std::string url = ImageUrl("a", "40x40.png");
@@ -98,6 +134,10 @@ TEST_F(IconCacheTest, FailedDownloadIsTriedAgain)
     EXPECT_TRUE(cache.Records().empty());
     EXPECT_EQ(-1, cache.IndexOf(url.c_str()));
 
+    Wait(9);
+    cache.Add(url.c_str());
+    EXPECT_EQ(1, Requests("/images/a/40x40.png"));
+    Wait(1);
     cache.Add(url.c_str());
     EXPECT_EQ(2, Requests("/images/a/40x40.png"));
     ASSERT_EQ(1u, cache.Records().size());
@@ -119,7 +159,8 @@ TEST_F(IconCacheTest, HttpsPictureArrivesOverTls)
 
 // A host that sends a byte a second, or far more than a profile picture, is
 // cut off: the download fails within its deadline, leaves no file (TearDown)
-// and records nothing, so the picture comes once the host serves it well.
+// and records nothing, so the picture comes once its wait is over and the
+// host serves it well.
 // Had the cut body been kept, it would be recorded as no picture for good.
 TEST_F(IconCacheTest, SlowOrHugePicturesAreCutAndTriedAgain)
 {
@@ -142,6 +183,7 @@ TEST_F(IconCacheTest, SlowOrHugePicturesAreCutAndTriedAgain)
         EXPECT_LE(took, test.most);
         EXPECT_EQ(-1, cache.IndexOf(url.c_str()));
 
+        Wait(10);
         cache.Add(url.c_str());
         EXPECT_GE(cache.IndexOf(url.c_str()), 0);
     }
@@ -291,10 +333,10 @@ std::vector<std::vector<std::string>> Listings(const std::vector<std::string>& f
     return listings;
 }
 
-// Names with backslashes would climb out of the temporary folder. The files
-// live only while their transfer runs, so they are looked for while the site
-// holds both transfers half done.
-TEST_F(IconCacheTest, ClimbingNamesWriteOnlyInsideWhileDownloading)
+// A download writes its file only once the whole picture is in: while the
+// site holds two transfers half done, the temporary folder and the folders
+// above it (where names with backslashes would climb) stay as they were.
+TEST_F(IconCacheTest, HalfDoneDownloadsWriteNoFile)
 {
     const std::vector<std::string> above = FoldersAboveTemp();
     const auto aboveBefore = Listings(above);
@@ -307,9 +349,8 @@ TEST_F(IconCacheTest, ClimbingNamesWriteOnlyInsideWhileDownloading)
 
     std::thread first([&] { cache.Add(ImageUrl("u", "..\\..\\evil.png").c_str()); });
     std::thread second([&] { cache.Add(ImageUrl("u", "..\\evil2.png").c_str()); });
-    const size_t filesBefore = tempBefore.size();
-    EXPECT_TRUE(WaitUntil([&] { return FolderNames(TempFolder()).size() == filesBefore + 2; }, 4000))
-        << "both half-done downloads write into the temporary folder";
+    EXPECT_TRUE(WaitUntil([] { return SiteControl::CountInLog("/images/x/24x24.png 200") == 2; }, 4000));
+    EXPECT_EQ(tempBefore, FolderNames(TempFolder()));
     EXPECT_EQ(aboveBefore, Listings(above));
     first.join();
     second.join();
@@ -401,8 +442,65 @@ TEST_F(IconCacheTest, NoLockIsHeldDuringTheDownload)
     // layer); whichever way, the name ends up with one image.
     SiteControl::Reset();
     worker.join();
+    Wait(10);
     cache.Add(url.c_str());
     EXPECT_EQ(0, cache.IndexOf(url.c_str()));
+}
+
+// A thousand authors' pictures arrive: the cache keeps no GDI object per
+// picture (each is kept as pixels for a change of sizes), so the objects of
+// the process stay flat, and a change of sizes still makes every image.
+// Wine reports no GDI objects of a process, so the cache's own count of the
+// bitmaps it made and not yet deleted stands in where the platform's is 0.
+TEST_F(IconCacheTest, PicturesHoldNoGdiObjects)
+{
+    const DWORD objectsBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    std::vector<std::string> urls;
+    for (int width = 1; width <= 40; ++width)
+        for (int height = 1; height <= 25; ++height)
+            urls.push_back(ImageUrl("many", std::to_string(width) + "x" + std::to_string(height) + ".png"));
+    for (const std::string& url : urls)
+        cache.Add(url.c_str());
+    EXPECT_EQ(1000u, cache.PicturesRecorded());
+    EXPECT_LE(IconCache::MostBitmapsAlive(), 3);
+    EXPECT_EQ(0, IconCache::BitmapsAlive());
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), objectsBefore + 4);
+    std::printf("GDI objects of the process: %lu before, %lu after 1000 pictures; the cache's bitmaps at most %ld "
+                "at once, %ld now\n",
+                objectsBefore, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), IconCache::MostBitmapsAlive(),
+                IconCache::BitmapsAlive());
+
+    cache.SetImageSizes(48, 72);
+    IconCache::ScopedLock hold(cache);
+    EXPECT_EQ(1000, ImageList_GetImageCount(cache.SmallIcons()));
+    EXPECT_EQ(999, cache.IndexOf(urls.back().c_str()));
+    ExpectListsInStep();
+}
+
+// One round (the pictures of one page) spends at most 30 s on downloads:
+// two hosts that would each take their full 20 s do not hold it for 40 s,
+// and the picture after them waits for the next round. The picture whose
+// download the round's end cut short has not failed: the next round asks
+// for it again.
+TEST_F(IconCacheTest, ARoundEndsAfterThirtySeconds)
+{
+    std::vector<std::string> urls;
+    for (const char* name : {"41x41.png", "42x42.png", "43x43.png"}) {
+        if (urls.size() < 2)
+            ASSERT_TRUE(SiteControl::Route(std::string("path=/images/round/") + name + "&count=1&trickle=1000"));
+        urls.push_back(ImageUrl("round", name));
+    }
+    const ULONGLONG start = GetTickCount64();
+    cache.AddAll(urls);
+    const ULONGLONG took = GetTickCount64() - start;
+    EXPECT_GE(took, 29000u);
+    EXPECT_LE(took, 35000u);
+    EXPECT_EQ(0, Requests("/images/round/43x43.png"));
+
+    cache.AddAll(urls);
+    EXPECT_EQ(-1, cache.IndexOf(urls[0].c_str())) << "the first failed and waits";
+    EXPECT_GE(cache.IndexOf(urls[1].c_str()), 0) << "the second was cut by the round, not failed";
+    EXPECT_GE(cache.IndexOf(urls[2].c_str()), 0);
 }
 
 } // namespace
