@@ -58,7 +58,11 @@ SignInResult SignIn(const char* user, const char* password)
     PostForm(WebBaseAddress(), "", frontPage, &status);
     if (status == 0)
         return result;
+    // Kept, and sent, as the session keeps it: at most 255 characters.
     result.token = ScrapeToken(frontPage);
+    const int tokenLength = static_cast<int>(sizeof(ServiceSession::Text)) - 1;
+    if (result.token.GetLength() > tokenLength)
+        result.token = result.token.Mid(0, tokenLength);
 
     CString form("authenticity_token=");
     form += FormEncode(result.token);
