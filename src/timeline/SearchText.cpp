@@ -135,37 +135,24 @@ const bool processorHasSse2 = ProcessorHasSse2();
 
 } // namespace
 
+#endif
+
 PatternScan WidePatternScan()
 {
 #if defined(LARKSPUR_SCAN_SSE2_ALWAYS)
     return ScanForPatternSse2;
-#else
+#elif defined(LARKSPUR_SCAN_SSE2)
     return processorHasSse2 ? ScanForPatternSse2 : nullptr;
-#endif
-}
-
-const char* ScanForPattern(const char* begin, const char* end, const SearchPattern& pattern)
-{
-#if defined(LARKSPUR_SCAN_SSE2_ALWAYS)
-    return ScanForPatternSse2(begin, end, pattern);
 #else
-    return processorHasSse2 ? ScanForPatternSse2(begin, end, pattern) : ScanForPatternPlain(begin, end, pattern);
-#endif
-}
-
-#else
-
-PatternScan WidePatternScan()
-{
     return nullptr;
+#endif
 }
 
 const char* ScanForPattern(const char* begin, const char* end, const SearchPattern& pattern)
 {
-    return ScanForPatternPlain(begin, end, pattern);
+    const PatternScan wide = WidePatternScan();
+    return wide != nullptr ? wide(begin, end, pattern) : ScanForPatternPlain(begin, end, pattern);
 }
-
-#endif
 
 bool StartsCharacter(const char* textStart, const char* at, const char* end)
 {

@@ -29,9 +29,9 @@ void FoldSearchText(const char* text, int length, char* out);
 
 // The first place at or after begin where the pattern's bytes stand, in
 // [begin, end), wherever they start; null when there is none. Used to find
-// candidates quickly; StartsCharacter then decides.
-// Compares sixteen places at once where the processor has SSE2, one at a
-// time elsewhere; both ways give the same answers.
+// candidates quickly; StartsCharacter then decides. Compares sixteen places
+// at once where the processor has SSE2, one at a time elsewhere; both ways
+// give the same answers.
 const char* ScanForPattern(const char* begin, const char* end, const SearchPattern& pattern);
 
 // The two ways ScanForPattern looks, for the tests that hold them to each
