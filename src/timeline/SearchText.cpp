@@ -4,7 +4,17 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+// The wide scan needs SSE2. x86_64 always has it; the i686 build is made for
+// processors that may not, so there the scan is compiled for SSE2 alone and
+// taken only when the processor reports it.
+#if defined(__x86_64__) || defined(__SSE2__)
+#define LARKSPUR_SCAN_SSE2 1
+#define LARKSPUR_SCAN_SSE2_ALWAYS 1
+#elif defined(__i386__)
+#define LARKSPUR_SCAN_SSE2 1
+#endif
+
+#if defined(LARKSPUR_SCAN_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -68,10 +78,23 @@ bool MakeSearchPattern(const char* text, SearchPattern& pattern)
     return kept > 0;
 }
 
+const char* ScanForPatternPlain(const char* begin, const char* end, const SearchPattern& pattern)
+{
+    const std::size_t length = static_cast<std::size_t>(pattern.length);
+    if (length == 0 || static_cast<std::size_t>(end - begin) < length)
+        return nullptr;
+    return ScanBytewise(begin, end, pattern.bytes, length);
+}
+
+#if defined(LARKSPUR_SCAN_SSE2)
+
+namespace {
+
 // Two bytes of the pattern, its first and its last, are compared at sixteen
 // places at once; only where both agree are the bytes between compared. On
 // status text that leaves few places to look at, whatever the pattern.
-const char* ScanForPattern(const char* begin, const char* end, const SearchPattern& pattern)
+__attribute__((target("sse2"))) const char* ScanForPatternSse2(const char* begin, const char* end,
+                                                                 const SearchPattern& pattern)
 {
     const std::size_t length = static_cast<std::size_t>(pattern.length);
     if (length == 0 || static_cast<std::size_t>(end - begin) < length)
@@ -79,7 +102,6 @@ const char* ScanForPattern(const char* begin, const char* end, const SearchPatte
     const char* const bytes = pattern.bytes;
     if (length == 1)
         return static_cast<const char*>(std::memchr(begin, bytes[0], static_cast<std::size_t>(end - begin)));
-#if defined(__SSE2__)
     const __m128i first = _mm_set1_epi8(bytes[0]);
     const __m128i last = _mm_set1_epi8(bytes[length - 1]);
     const char* at = begin;
@@ -97,9 +119,39 @@ const char* ScanForPattern(const char* begin, const char* end, const SearchPatte
         }
     }
     return ScanBytewise(at, end, bytes, length);
-#else
-    return ScanBytewise(begin, end, bytes, length);
+}
+
+#if !defined(LARKSPUR_SCAN_SSE2_ALWAYS)
+// Asked once, before main. Until then it reads false, so a scan from another
+// file's static initialisation takes the plain path, which is right anyway.
+bool ProcessorHasSse2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2") != 0;
+}
+
+const bool processorHasSse2 = ProcessorHasSse2();
 #endif
+
+} // namespace
+
+#endif
+
+PatternScan WidePatternScan()
+{
+#if defined(LARKSPUR_SCAN_SSE2_ALWAYS)
+    return ScanForPatternSse2;
+#elif defined(LARKSPUR_SCAN_SSE2)
+    return processorHasSse2 ? ScanForPatternSse2 : nullptr;
+#else
+    return nullptr;
+#endif
+}
+
+const char* ScanForPattern(const char* begin, const char* end, const SearchPattern& pattern)
+{
+    const PatternScan wide = WidePatternScan();
+    return wide != nullptr ? wide(begin, end, pattern) : ScanForPatternPlain(begin, end, pattern);
 }
 
 bool StartsCharacter(const char* textStart, const char* at, const char* end)

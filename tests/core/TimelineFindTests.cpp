@@ -1,3 +1,4 @@
+#include "SearchText.h"
 #include "TimelineSnapshot.h"
 #include "TimelineStore.h"
 
@@ -6,6 +7,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,6 +90,73 @@ TEST(TimelineFindTest, MatchesShownTextAndNamesByTheCharacterRule)
         EXPECT_EQ(test.field < 0 ? 0 : 1, result.total);
         EXPECT_EQ(test.field < 0 ? 0 : test.field, result.field);
         EXPECT_EQ(test.field < 0 ? 0 : test.offset, result.offset);
+    }
+}
+
+// Every place where the bytes stand, from the buffer's start on, each scan
+// resuming one byte after its last answer, as the find does. The buffer is
+// exactly the text, so a read past its end shows under AddressSanitizer.
+std::vector<int> ScanAll(PatternScan scan, const std::string& text, const SearchPattern& pattern)
+{
+    const std::unique_ptr<char[]> buffer(new char[text.size()]);
+    text.copy(buffer.get(), text.size());
+    const char* const end = buffer.get() + text.size();
+    std::vector<int> places;
+    for (const char* at = buffer.get(); (at = scan(at, end, pattern)) != nullptr; ++at)
+        places.push_back(static_cast<int>(at - buffer.get()));
+    return places;
+}
+
+// The plain scan and the wide one (where this processor has it) against a
+// plain byte search, with patterns about the wide scan's sixteen-byte step,
+// placed at every offset of two steps and at or near the buffer's end. The
+// filler either holds nothing alike or near misses whose first and last bytes
+// agree with the pattern's.
+TEST(TimelineFindTest, BothScansFindTheSameBytes)
+{
+    const std::string source = "k" TOKYO KANA_DI "ab" WIDE_A KANA_SO "cdefghijklmnopqrstuvwxyz";
+    std::vector<std::pair<std::string, std::string>> cases; // text, pattern
+    for (const std::size_t length : {1, 2, 3, 15, 16, 17, 31, 32, 33}) {
+        const std::string pattern = source.substr(0, length);
+        // Too short to have a middle: the first byte alone.
+        std::string nearMiss = length > 2 ? pattern : pattern.substr(0, 1) + ".";
+        nearMiss[length > 2 ? length / 2 : 1] = '.';
+        for (const std::string& unit : {std::string("."), nearMiss}) {
+            std::string filler;
+            while (filler.size() < 64)
+                filler += unit;
+            for (std::size_t offset = 0; offset < 32; ++offset)
+                for (const std::size_t tail : {0, 1, 15, 16, 17}) {
+                    cases.push_back({filler.substr(0, offset) + pattern + filler.substr(0, tail), pattern});
+                    cases.push_back({filler.substr(0, offset + length + tail), pattern});
+                }
+        }
+    }
+    // Runs of double-byte characters, matched at byte level: the scans know
+    // nothing of characters, StartsCharacter decides later.
+    std::string tokyo;
+    for (int count = 0; count < 12; ++count)
+        tokyo += TOKYO KANA_A;
+    for (const char* pattern : {"\x8b\x9e", "\x9e\x93", "\x8c\x8b\x9e\x83", "A" TOKYO, "\x83"})
+        cases.push_back({tokyo, pattern});
+    cases.push_back({"x", "xy"});
+
+    const PatternScan wide = WidePatternScan();
+#if defined(__x86_64__)
+    ASSERT_NE(nullptr, wide) << "x86_64 always has SSE2";
+#endif
+    for (const auto& [text, patternText] : cases) {
+        SCOPED_TRACE(text + " / " + patternText);
+        SearchPattern pattern;
+        pattern.length = static_cast<int>(patternText.size());
+        patternText.copy(pattern.bytes, patternText.size());
+        std::vector<int> expected;
+        for (std::size_t at = text.find(patternText); at != std::string::npos; at = text.find(patternText, at + 1))
+            expected.push_back(static_cast<int>(at));
+        EXPECT_EQ(expected, ScanAll(ScanForPatternPlain, text, pattern));
+        if (wide != nullptr) {
+            EXPECT_EQ(expected, ScanAll(wide, text, pattern));
+        }
     }
 }
 

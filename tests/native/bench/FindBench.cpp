@@ -1,21 +1,27 @@
 // Figures for the timeline find at a million statuses: a find that matches
 // nothing (one full pass) and one that lands on the last row, each beside a
-// plain memmem over the same statuses' bytes (text, display name, screen
-// name) laid out contiguously in row order, in the same run. Also what
-// filling the store cost and what it holds. Prints only; never fails.
+// baseline search over the same statuses' bytes (text, display name, screen
+// name) laid out contiguously in row order, in the same run. The baseline is
+// written here, so the native and the Windows builds measure against the same
+// code; natively the C library's memmem is shown too. Also the byte scan alone
+// both ways, what filling the store cost and what it holds. Prints only;
+// never fails.
 
 #include "BenchClock.h"
 #include "SearchText.h"
 #include "TimelineSnapshot.h"
 #include "TimelineStore.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#if !defined(_WIN32)
 #include <string.h>
+#endif
 
 namespace {
 
@@ -129,49 +135,125 @@ void Fill(TimelineStore& store, std::string& contiguous)
             row += '\0';
         }
     }
+    std::size_t size = 0;
+    for (const std::string& row : rows)
+        size += row.size();
+    contiguous.reserve(size);
     for (const std::string& row : rows)
         contiguous += row;
 }
 
-double TimeFind(const TimelineSnapshot& view, const char* text, TimelineSnapshot::FindResult& result)
+// The baseline, a search of the kind C libraries use for memmem: Horspool's,
+// shifting on the pair of bytes under the window's last two (hashed to one
+// byte, so the table stays in the first-level cache). Most pairs of a text are
+// in no pattern: those move the window by its length less one, a step that
+// does not wait for the table, so such steps overlap. For patterns of two
+// bytes or more.
+const char* SearchBytes(const char* bytes, std::size_t size, const char* pattern, std::size_t length)
 {
-    SearchPattern pattern;
-    MakeSearchPattern(text, pattern);
+    // The shift for each hash of a pair: how far the window may move when the
+    // pair stands under its last two bytes, the least over the pairs of that
+    // hash; 0 for the pattern's last pair.
+    std::uint8_t shifts[256];
+    const auto hash = [](const char* at) {
+        return static_cast<std::uint8_t>(static_cast<unsigned char>(at[0]) << 3 ^ static_cast<unsigned char>(at[1]));
+    };
+    const std::size_t last = length - 2;
+    const std::size_t most = length - 1;
+    std::memset(shifts, static_cast<int>(most), sizeof shifts);
+    for (std::size_t index = 0; index < last; ++index)
+        shifts[hash(pattern + index)] = static_cast<std::uint8_t>(last - index);
+    // After a failed comparison: to the last pair's place before the end.
+    const std::size_t again = shifts[hash(pattern + last)];
+    shifts[hash(pattern + last)] = 0;
+    for (std::size_t at = 0; at + length <= size;) {
+        std::size_t shift = shifts[hash(bytes + at + last)];
+        while (shift == most) {
+            at += most;
+            if (at + length > size)
+                return nullptr;
+            shift = shifts[hash(bytes + at + last)];
+        }
+        if (shift != 0) {
+            at += shift;
+            continue;
+        }
+        if (std::memcmp(bytes + at, pattern, length) == 0)
+            return bytes + at;
+        at += again;
+    }
+    return nullptr;
+}
+
+template <typename Search> double MedianMilliseconds(Search search)
+{
     std::vector<double> times;
     for (int round = 0; round < 7; ++round) {
         const Clock::time_point start = Clock::now();
-        result = view.Find(pattern, -1, false);
+        search();
         times.push_back(MicrosecondsSince(start));
     }
     return Median(times) / 1000;
 }
 
-double TimeMemmem(const std::string& bytes, const char* text, long& offset)
+long OffsetIn(const std::string& bytes, const void* hit)
 {
-    std::vector<double> times;
-    for (int round = 0; round < 7; ++round) {
-        const Clock::time_point start = Clock::now();
-        const void* hit = memmem(bytes.data(), bytes.size(), text, std::strlen(text));
-        times.push_back(MicrosecondsSince(start));
-        offset = hit != nullptr ? static_cast<const char*>(hit) - bytes.data() : -1;
-    }
-    return Median(times) / 1000;
+    return hit != nullptr ? static_cast<long>(static_cast<const char*>(hit) - bytes.data()) : -1;
 }
 
 void Report(const TimelineSnapshot& view, const std::string& bytes, const char* label, const char* text)
 {
+    SearchPattern pattern;
+    MakeSearchPattern(text, pattern);
     TimelineSnapshot::FindResult result;
-    long offset = -1;
-    const double find = TimeFind(view, text, result);
-    const double plain = TimeMemmem(bytes, text, offset);
-    std::printf("%-28s find %7.1f ms (row %d, %d of %d)   memmem %7.1f ms (offset %ld)   ratio %.2f\n", label, find,
-                result.position, result.ordinal, result.total, plain, offset, find / plain);
+    const double find = MedianMilliseconds([&] { result = view.Find(pattern, -1, false); });
+    const void* hit = nullptr;
+    const double baseline
+        = MedianMilliseconds([&] { hit = SearchBytes(bytes.data(), bytes.size(), text, std::strlen(text)); });
+    std::printf("%-20s find %7.1f ms (row %d, %d of %d)   baseline %7.1f ms (offset %ld)   ratio %.2f", label, find,
+                result.position, result.ordinal, result.total, baseline, OffsetIn(bytes, hit), find / baseline);
+#if !defined(_WIN32)
+    const double memmemTime
+        = MedianMilliseconds([&] { hit = memmem(bytes.data(), bytes.size(), text, std::strlen(text)); });
+    std::printf("   memmem %7.1f ms (offset %ld)   ratio %.2f", memmemTime, OffsetIn(bytes, hit), find / memmemTime);
+#endif
+    std::printf("\n");
+}
+
+// The byte scan alone over the contiguous bytes, the plain way and the wide
+// way, as ScanForPattern picks on this processor.
+void ReportScans(const std::string& bytes, const char* text)
+{
+    SearchPattern pattern;
+    MakeSearchPattern(text, pattern);
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* found = nullptr;
+    const double plain = MedianMilliseconds([&] { found = ScanForPatternPlain(begin, end, pattern); });
+    std::printf("%-20s plain %7.1f ms (offset %ld)", "byte scan alone", plain, OffsetIn(bytes, found));
+    if (const PatternScan wide = WidePatternScan()) {
+        const double sse2 = MedianMilliseconds([&] { found = wide(begin, end, pattern); });
+        std::printf("   SSE2 %7.1f ms (offset %ld)   ratio %.2f", sse2, OffsetIn(bytes, found), sse2 / plain);
+    }
+    std::printf("   (the find uses the %s scan)\n", WidePatternScan() != nullptr ? "SSE2" : "plain");
 }
 
 } // namespace
 
 int main()
 {
+#if defined(__x86_64__)
+    const char* const processor = "x86_64";
+#elif defined(__i386__)
+    const char* const processor = "i686";
+#else
+    const char* const processor = "other";
+#endif
+#if defined(_WIN32)
+    std::printf("Windows build, %s\n", processor);
+#else
+    std::printf("native build, %s\n", processor);
+#endif
     TimelineStore store;
     std::string contiguous;
     const Clock::time_point start = Clock::now();
@@ -184,5 +266,6 @@ int main()
     // A word of two kanji that no status holds.
     Report(view, contiguous, "no match, kanji", "\x90\xe1\x8e\x52");
     Report(view, contiguous, "the last row", lastWord);
+    ReportScans(contiguous, "snowman");
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "CString.h"
 #include "CodePage.h"
+#include "SearchText.h"
 #include "TextFunctions.h"
 #include "TimelineSnapshot.h"
 
@@ -55,6 +56,11 @@ void CheckFind(const std::string& input)
     SearchPattern pattern;
     const bool usable = MakeSearchPattern(parts[0], pattern);
     if (pattern.length > maxSearchLength || usable != (pattern.length > 0))
+        std::abort();
+    // The wide scan and the plain one agree on the whole input's bytes.
+    const PatternScan wide = WidePatternScan();
+    const char* const end = input.data() + input.size();
+    if (wide != nullptr && wide(input.data(), end, pattern) != ScanForPatternPlain(input.data(), end, pattern))
         std::abort();
     char shown[strippedTextSize];
     StripTags(entry.text, shown);
