@@ -55,6 +55,15 @@ std::string LoginForm(const Origin& origin, const std::string* token)
            "</fieldset>\n</form>\n";
 }
 
+// After the block's own status link, which the client takes as the first
+// "status/" of the block, never before it.
+std::string InReplyToLink(const StatusView& status)
+{
+    if (status.inReplyToAddress.empty()) return std::string();
+    return " <a href=\"" + status.inReplyToAddress + "\" class=\"in-reply-to\">" + status.inReplyToUser +
+           " への返信</a>";
+}
+
 std::string StatusList(const Origin& origin, const std::vector<StatusView>& statuses)
 {
     std::string list = "<ol id=\"timeline\" class=\"statuses\">\n";
@@ -82,7 +91,8 @@ std::string StatusBlock(const Origin& origin, const StatusView& status)
     block += "<span class=\"entry-content\">" + status.contentHtml + "</span></span>\n";
     block += "<span class=\"meta entry-meta\" data=\"{time:'" + status.timeText + "'}\"><a class=\"entry-date\" "
              "rel=\"bookmark\" href=\"" + userAddress + "/status/" + status.id +
-             "\"><span class=\"published timestamp\">" + EscapeHtml(status.timeText) + "</span></a></span>\n";
+             "\"><span class=\"published timestamp\">" + EscapeHtml(status.timeText) + "</span></a>" +
+             InReplyToLink(status) + "</span>\n";
     block += "<ul class=\"actions-hover\"><li><span class=\"reply\"><a href=\"" + origin.Root() + "?status=%40" +
              status.screenName + "%20&amp;in_reply_to_status_id=" + status.id + "\" title=\"返信\">返信</a>"
              "</span></li></ul>\n";

@@ -26,6 +26,10 @@ struct StatusView {
     std::string iconAddress;  // absolute
     std::string contentHtml;
     std::string timeText;     // inserted as it is
+    // The status this one answers, when the site has it: its author and its
+    // absolute address. Empty for a status that answers none.
+    std::string inReplyToUser;
+    std::string inReplyToAddress;
 };
 
 // The markup of one status block, in the layout the client cuts and scrapes.

@@ -75,6 +75,15 @@ StatusView Site::ViewOf(const StatusRecord& status, const Origin& origin) const
                        : user != state.users.end() ? user->second.icon
                                                    : std::string();
     view.iconAddress = AbsoluteAddress(icon, origin);
+    if (!status.inReplyTo.empty()) {
+        // The site links to the answered status when it has one of that id.
+        for (const StatusRecord& answered : state.statuses) {
+            if (answered.id != status.inReplyTo) continue;
+            view.inReplyToUser = answered.user;
+            view.inReplyToAddress = origin.Root() + answered.user + "/status/" + answered.id;
+            break;
+        }
+    }
     return view;
 }
 
@@ -188,10 +197,15 @@ HttpResponse Site::ServeUpdate(const HttpRequest& request, const Origin& origin)
     FormData form(request.body);
     const std::string token = form.Get("authenticity_token");
     const std::string text = form.Get("status");
+    const char replyField[] = "in_reply_to_status_id";
 
     std::lock_guard<std::mutex> lock(mutex);
     state.recorded["update-form"] = request.body;
     state.recorded["status"] = text;
+    // Every post says anew whether it answers a status: one without the
+    // field leaves nothing behind from the post before.
+    if (form.Has(replyField)) state.recorded["reply-to"] = form.Get(replyField);
+    else state.recorded.erase("reply-to");
 
     Session* session = CurrentSession(request);
     if (!session || session->user.empty() || !state.users.count(session->user) || token != session->token) {
@@ -205,6 +219,9 @@ HttpResponse Site::ServeUpdate(const HttpRequest& request, const Origin& origin)
         status.plainText = text;
         status.contentHtml = RenderStatusText(text);
         status.timeText = FormatCreatedAt(NowSeconds());
+        // Kept as sent: like the real site, this one does not check that
+        // the answered status exists.
+        status.inReplyTo = form.Get(replyField);
         state.AddStatus(std::move(status));
     }
     return HomeAnswer(*session, origin);
