@@ -175,8 +175,8 @@ HttpResponse Site::ControlConfig(const FormData& parameters)
 HttpResponse Site::ControlLast(const FormData& parameters)
 {
     const std::string what = parameters.Get("what");
-    static const char* const known[] = {"login-form",  "login-token", "login-user", "login-password",
-                                        "update-form", "status",      "front-token"};
+    static const char* const known[] = {"login-form", "login-token", "login-user",  "login-password",
+                                        "update-form", "status",     "front-token", "reply-to"};
     bool isKnown = false;
     for (const char* name : known) isKnown = isKnown || what == name;
     if (!isKnown) return BadParameters("unknown what: " + what);

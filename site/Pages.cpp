@@ -8,8 +8,6 @@ namespace site {
 
 namespace {
 
-std::string Base(const std::string& host) { return "http://" + host + "/"; }
-
 std::string PageStart(const std::string& title, const std::string& bodyId)
 {
     return "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
@@ -28,9 +26,9 @@ std::string PageStart(const std::string& title, const std::string& bodyId)
            "</style>\n</head>\n<body id=\"" + bodyId + "\">\n<div id=\"container\">\n";
 }
 
-std::string Header(const std::string& host)
+std::string Header(const Origin& origin)
 {
-    return "<div id=\"header\"><a href=\"" + Base(host) + "\" title=\"ホーム\" accesskey=\"1\">"
+    return "<div id=\"header\"><a href=\"" + origin.Root() + "\" title=\"ホーム\" accesskey=\"1\">"
            "<strong>Larkspur サイト</strong></a></div>\n";
 }
 
@@ -42,9 +40,10 @@ std::string TokenField(const std::string* token)
     return "<input name=\"authenticity_token\" type=\"hidden\" value=\"" + *token + "\" />\n";
 }
 
-std::string LoginForm(const std::string& host, const std::string* token)
+std::string LoginForm(const Origin& origin, const std::string* token)
 {
-    return "<form action=\"https://" + host + "/sessions\" class=\"signin\" method=\"post\">\n"
+    // The site signs in over TLS, whatever scheme the page came over.
+    return "<form action=\"https://" + origin.host + "/sessions\" class=\"signin\" method=\"post\">\n"
            "<div style=\"margin:0;padding:0\">" + TokenField(token) + "</div>\n"
            "<fieldset>\n"
            "<label for=\"username\">ユーザー名またはメールアドレス</label>\n"
@@ -56,22 +55,31 @@ std::string LoginForm(const std::string& host, const std::string* token)
            "</fieldset>\n</form>\n";
 }
 
-std::string StatusList(const std::string& host, const std::vector<StatusView>& statuses)
+// After the block's own status link, which the client takes as the first
+// "status/" of the block, never before it.
+std::string InReplyToLink(const StatusView& status)
+{
+    if (status.inReplyToAddress.empty()) return std::string();
+    return " <a href=\"" + status.inReplyToAddress + "\" class=\"in-reply-to\">" + status.inReplyToUser +
+           " への返信</a>";
+}
+
+std::string StatusList(const Origin& origin, const std::vector<StatusView>& statuses)
 {
     std::string list = "<ol id=\"timeline\" class=\"statuses\">\n";
-    for (const StatusView& status : statuses) list += StatusBlock(host, status);
+    for (const StatusView& status : statuses) list += StatusBlock(origin, status);
     list += "</ol>\n";
     return list;
 }
 
 }  // namespace
 
-std::string StatusBlock(const std::string& host, const StatusView& status)
+std::string StatusBlock(const Origin& origin, const StatusView& status)
 {
     // The client cuts from `<li class="hentry ` to the next plain `<li>` and
     // takes the first match of every marker within: every field therefore
     // stands before the actions list, whose `<li>` ends the block.
-    const std::string userAddress = Base(host) + status.screenName;
+    const std::string userAddress = origin.Root() + status.screenName;
     const std::string displayName = EscapeDisplayName(status.displayName);
     std::string block;
     block += "<li class=\"hentry u-" + status.screenName + " status\" id=\"status_" + status.id + "\">\n";
@@ -83,58 +91,59 @@ std::string StatusBlock(const std::string& host, const StatusView& status)
     block += "<span class=\"entry-content\">" + status.contentHtml + "</span></span>\n";
     block += "<span class=\"meta entry-meta\" data=\"{time:'" + status.timeText + "'}\"><a class=\"entry-date\" "
              "rel=\"bookmark\" href=\"" + userAddress + "/status/" + status.id +
-             "\"><span class=\"published timestamp\">" + EscapeHtml(status.timeText) + "</span></a></span>\n";
-    block += "<ul class=\"actions-hover\"><li><span class=\"reply\"><a href=\"" + Base(host) + "?status=%40" +
+             "\"><span class=\"published timestamp\">" + EscapeHtml(status.timeText) + "</span></a>" +
+             InReplyToLink(status) + "</span>\n";
+    block += "<ul class=\"actions-hover\"><li><span class=\"reply\"><a href=\"" + origin.Root() + "?status=%40" +
              status.screenName + "%20&amp;in_reply_to_status_id=" + status.id + "\" title=\"返信\">返信</a>"
              "</span></li></ul>\n";
     block += "</span></li>\n";
     return block;
 }
 
-std::string FrontPage(const std::string& host, const std::string* token)
+std::string FrontPage(const Origin& origin, const std::string* token)
 {
-    return PageStart("Larkspur サイト: いま何してる？", "front") + Header(host) +
+    return PageStart("Larkspur サイト: いま何してる？", "front") + Header(origin) +
            "<h2>いま何してる？</h2>\n<p>友だちや家族と、いま何してる？を共有しましょう。</p>\n" +
-           LoginForm(host, token) + pageEnd;
+           LoginForm(origin, token) + pageEnd;
 }
 
-std::string InvalidParametersPage(const std::string& host)
+std::string InvalidParametersPage(const Origin& origin)
 {
-    return PageStart("Larkspur サイト: エラー", "error") + Header(host) +
+    return PageStart("Larkspur サイト: エラー", "error") + Header(origin) +
            "<p class=\"error\">Invalid request parameters; the form has expired. Please go back and try again.</p>\n" +
            pageEnd;
 }
 
-std::string WrongPasswordPage(const std::string& host, const std::string* token)
+std::string WrongPasswordPage(const Origin& origin, const std::string* token)
 {
-    return PageStart("Larkspur サイト: ログイン", "login") + Header(host) +
-           "<p class=\"error\">ユーザー名とパスワードの組み合わせが間違っています。</p>\n" + LoginForm(host, token) +
+    return PageStart("Larkspur サイト: ログイン", "login") + Header(origin) +
+           "<p class=\"error\">ユーザー名とパスワードの組み合わせが間違っています。</p>\n" + LoginForm(origin, token) +
            pageEnd;
 }
 
-std::string ChallengePage(const std::string& host)
+std::string ChallengePage(const Origin& origin)
 {
-    return PageStart("Larkspur サイト: 確認", "challenge") + Header(host) +
+    return PageStart("Larkspur サイト: 確認", "challenge") + Header(origin) +
            "<p class=\"error\">ログインの試行が多すぎます。</p>\n"
            "<p>下の画像から２つの文字を見つけて入力してください。</p>\n"
            "<div class=\"captcha\">[ larkspur &middot; meadow ]</div>\n"
-           "<form action=\"https://" + host + "/sessions\" method=\"post\">"
+           "<form action=\"https://" + origin.host + "/sessions\" method=\"post\">"
            "<input type=\"text\" name=\"captcha_response\" value=\"\" /></form>\n" +
            pageEnd;
 }
 
-std::string HomePage(const std::string& host, const std::string& user, const std::string* token,
+std::string HomePage(const Origin& origin, const std::string& user, const std::string* token,
                      const std::vector<StatusView>& statuses)
 {
-    return PageStart("Larkspur サイト / ホーム", "home") + Header(host) +
-           "<form action=\"http://" + host + "/status/update\" id=\"status_update_form\" method=\"post\">\n" +
+    return PageStart("Larkspur サイト / ホーム", "home") + Header(origin) +
+           "<form action=\"" + origin.Root() + "status/update\" id=\"status_update_form\" method=\"post\">\n" +
            "<div style=\"margin:0;padding:0\">" + TokenField(token) + "</div>\n"
            "<label for=\"status\">いま何してる？</label>\n"
            "<textarea cols=\"40\" id=\"status\" name=\"status\" rows=\"2\"></textarea>\n"
            "<input type=\"submit\" value=\"投稿する\" />\n</form>\n"
            "<p class=\"signed-in\">" + EscapeHtml(user) + " としてログイン中</p>\n"
            "<h2>ホーム</h2>\n" +
-           StatusList(host, statuses) + pageEnd;
+           StatusList(origin, statuses) + pageEnd;
 }
 
 std::string OverloadPage()
@@ -150,38 +159,38 @@ std::string ForbiddenPage()
            "<p>403 Forbidden: The server understood the request, but is refusing to fulfill it.</p>\n" + pageEnd;
 }
 
-std::string DuplicatePage(const std::string& host)
+std::string DuplicatePage(const Origin& origin)
 {
-    return PageStart("Larkspur サイト / ホーム", "home") + Header(host) +
+    return PageStart("Larkspur サイト / ホーム", "home") + Header(origin) +
            "<p class=\"error\">同じことをすでにツイートしています。</p>\n"
-           "<p><a href=\"" + Base(host) + "\">ホームへ戻る</a></p>\n" + pageEnd;
+           "<p><a href=\"" + origin.Root() + "\">ホームへ戻る</a></p>\n" + pageEnd;
 }
 
-std::string UserPage(const std::string& host, const std::string& user, const std::string& displayName,
+std::string UserPage(const Origin& origin, const std::string& user, const std::string& displayName,
                      const std::vector<StatusView>& statuses)
 {
-    return PageStart(displayName + " (" + user + ")", "profile") + Header(host) + "<h2>" +
+    return PageStart(displayName + " (" + user + ")", "profile") + Header(origin) + "<h2>" +
            EscapeHtml(displayName) + " <small>@" + EscapeHtml(user) + "</small></h2>\n" +
-           StatusList(host, statuses) + pageEnd;
+           StatusList(origin, statuses) + pageEnd;
 }
 
-std::string SearchPage(const std::string& host, const std::string& query, const std::vector<StatusView>& statuses)
+std::string SearchPage(const Origin& origin, const std::string& query, const std::vector<StatusView>& statuses)
 {
-    return PageStart(query + " の検索結果", "search") + Header(host) + "<h2>" + EscapeHtml(query) +
+    return PageStart(query + " の検索結果", "search") + Header(origin) + "<h2>" + EscapeHtml(query) +
            " の検索結果</h2>\n" + (statuses.empty() ? std::string("<p>該当するツイートはありません。</p>\n")
-                                                   : StatusList(host, statuses)) +
+                                                   : StatusList(origin, statuses)) +
            pageEnd;
 }
 
-std::string SingleStatusPage(const std::string& host, const StatusView& status)
+std::string SingleStatusPage(const Origin& origin, const StatusView& status)
 {
-    return PageStart(status.displayName + " のツイート", "show") + Header(host) + "<ol class=\"statuses\">\n" +
-           StatusBlock(host, status) + "</ol>\n" + pageEnd;
+    return PageStart(status.displayName + " のツイート", "show") + Header(origin) + "<ol class=\"statuses\">\n" +
+           StatusBlock(origin, status) + "</ol>\n" + pageEnd;
 }
 
-std::string NotFoundPage(const std::string& host)
+std::string NotFoundPage(const Origin& origin)
 {
-    return PageStart("Larkspur サイト: 見つかりません", "notfound") + Header(host) +
+    return PageStart("Larkspur サイト: 見つかりません", "notfound") + Header(origin) +
            "<p>お探しのページは見つかりませんでした。</p>\n" + pageEnd;
 }
 

@@ -25,9 +25,9 @@ HttpResponse TextAnswer(int status, std::string text)
     return response;
 }
 
-std::string AbsoluteAddress(const std::string& address, const std::string& host)
+std::string AbsoluteAddress(const std::string& address, const Origin& origin)
 {
-    if (!address.empty() && address[0] == '/') return "http://" + host + address;
+    if (!address.empty() && address[0] == '/') return origin.scheme + "://" + origin.host + address;
     return address;
 }
 
@@ -118,7 +118,7 @@ HttpResponse Site::Handle(const HttpRequest& request, const RequestContext& cont
     HttpResponse response;
     if (route && route->HasOwnAnswer()) response = RouteAnswer(*route);
     else if (path.rfind("/__echo", 0) == 0) response = Echo(request, context.scheme);
-    else response = Serve(request, host);
+    else response = Serve(request, Origin{context.scheme, host});
     if (route) ApplyRouteDelivery(*route, response);
     return response;
 }

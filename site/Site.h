@@ -48,13 +48,13 @@ public:
 
 private:
     // The web site proper (SitePages.cpp).
-    HttpResponse Serve(const HttpRequest& request, const std::string& host);
-    HttpResponse ServeRoot(const HttpRequest& request, const std::string& host);
-    HttpResponse ServeSignIn(const HttpRequest& request, const std::string& host);
-    HttpResponse ServeUpdate(const HttpRequest& request, const std::string& host);
-    HttpResponse ServeSearch(const HttpRequest& request, const std::string& host);
-    HttpResponse ServeUser(const std::string& path, const std::string& host);
-    HttpResponse ServeImage(const std::string& path, const std::string& host);
+    HttpResponse Serve(const HttpRequest& request, const Origin& origin);
+    HttpResponse ServeRoot(const HttpRequest& request, const Origin& origin);
+    HttpResponse ServeSignIn(const HttpRequest& request, const Origin& origin);
+    HttpResponse ServeUpdate(const HttpRequest& request, const Origin& origin);
+    HttpResponse ServeSearch(const HttpRequest& request, const Origin& origin);
+    HttpResponse ServeUser(const std::string& path, const Origin& origin);
+    HttpResponse ServeImage(const std::string& path, const Origin& origin);
     HttpResponse Echo(const HttpRequest& request, const std::string& scheme);
 
     // The control interface (ControlInterface.cpp).
@@ -67,10 +67,10 @@ private:
 
     // Helpers; the caller holds `mutex`.
     Session* CurrentSession(const HttpRequest& request);
-    Session& EnsureSession(const HttpRequest& request, HttpResponse& response);
-    StatusView ViewOf(const StatusRecord& status, const std::string& host) const;
-    std::vector<StatusView> ViewsOf(const std::vector<const StatusRecord*>& statuses, const std::string& host) const;
-    HttpResponse HomeAnswer(const Session& session, const std::string& host);
+    Session& EnsureSession(const HttpRequest& request, const Origin& origin, HttpResponse& response);
+    StatusView ViewOf(const StatusRecord& status, const Origin& origin) const;
+    std::vector<StatusView> ViewsOf(const std::vector<const StatusRecord*>& statuses, const Origin& origin) const;
+    HttpResponse HomeAnswer(const Session& session, const Origin& origin);
     void ResetLocked();
 
     const bool demo;
@@ -89,7 +89,7 @@ private:
 // Helpers shared by the site's files.
 HttpResponse HtmlAnswer(int status, std::string page);
 HttpResponse TextAnswer(int status, std::string text);
-std::string AbsoluteAddress(const std::string& address, const std::string& host);
+std::string AbsoluteAddress(const std::string& address, const Origin& origin);
 bool IsScreenName(const std::string& name);
 
 }  // namespace site

@@ -47,17 +47,20 @@ Session* Site::CurrentSession(const HttpRequest& request)
     return nullptr;
 }
 
-Session& Site::EnsureSession(const HttpRequest& request, HttpResponse& response)
+Session& Site::EnsureSession(const HttpRequest& request, const Origin& origin, HttpResponse& response)
 {
     if (Session* session = CurrentSession(request)) return *session;
     Session& session = state.CreateSession();
     // A session cookie: no Expires or Max-Age, or Wine keeps it in the
-    // prefix across processes.
-    response.AddHeader("Set-Cookie", std::string(sessionCookie) + "=" + session.id + "; path=/; HttpOnly");
+    // prefix across processes. Given over TLS it is Secure, so a client
+    // that would later send it in clear does not.
+    std::string cookie = std::string(sessionCookie) + "=" + session.id + "; path=/; HttpOnly";
+    if (origin.Secure()) cookie += "; Secure";
+    response.AddHeader("Set-Cookie", cookie);
     return session;
 }
 
-StatusView Site::ViewOf(const StatusRecord& status, const std::string& host) const
+StatusView Site::ViewOf(const StatusRecord& status, const Origin& origin) const
 {
     StatusView view;
     view.id = status.id;
@@ -71,19 +74,28 @@ StatusView Site::ViewOf(const StatusRecord& status, const std::string& host) con
     std::string icon = !status.icon.empty() ? status.icon
                        : user != state.users.end() ? user->second.icon
                                                    : std::string();
-    view.iconAddress = AbsoluteAddress(icon, host);
+    view.iconAddress = AbsoluteAddress(icon, origin);
+    if (!status.inReplyTo.empty()) {
+        // The site links to the answered status when it has one of that id.
+        for (const StatusRecord& answered : state.statuses) {
+            if (answered.id != status.inReplyTo) continue;
+            view.inReplyToUser = answered.user;
+            view.inReplyToAddress = origin.Root() + answered.user + "/status/" + answered.id;
+            break;
+        }
+    }
     return view;
 }
 
-std::vector<StatusView> Site::ViewsOf(const std::vector<const StatusRecord*>& statuses, const std::string& host) const
+std::vector<StatusView> Site::ViewsOf(const std::vector<const StatusRecord*>& statuses, const Origin& origin) const
 {
     std::vector<StatusView> views;
     views.reserve(statuses.size());
-    for (const StatusRecord* status : statuses) views.push_back(ViewOf(*status, host));
+    for (const StatusRecord* status : statuses) views.push_back(ViewOf(*status, origin));
     return views;
 }
 
-HttpResponse Site::HomeAnswer(const Session& session, const std::string& host)
+HttpResponse Site::HomeAnswer(const Session& session, const Origin& origin)
 {
     // Every account reads the same timeline, but for the statuses meant for
     // one reader alone (a protected account's, seen by its followers).
@@ -93,51 +105,51 @@ HttpResponse Site::HomeAnswer(const Session& session, const std::string& host)
                      [&reader](const StatusRecord& status) {
                          return status.reader.empty() || LowerAscii(status.reader) == reader;
                      }),
-        host);
-    return HtmlAnswer(200, HomePage(host, session.user, TokenOrNull(state, session), views));
+        origin);
+    return HtmlAnswer(200, HomePage(origin, session.user, TokenOrNull(state, session), views));
 }
 
-HttpResponse Site::Serve(const HttpRequest& request, const std::string& host)
+HttpResponse Site::Serve(const HttpRequest& request, const Origin& origin)
 {
     const std::string path = request.Path();
-    if (path == "/") return ServeRoot(request, host);
-    if (path == "/sessions") return ServeSignIn(request, host);
-    if (path == "/status/update") return ServeUpdate(request, host);
+    if (path == "/") return ServeRoot(request, origin);
+    if (path == "/sessions") return ServeSignIn(request, origin);
+    if (path == "/status/update") return ServeUpdate(request, origin);
     if (path.rfind("/images/", 0) == 0) {
         if (!IsRead(request)) return MethodNotAllowed("GET, HEAD");
-        return ServeImage(path, host);
+        return ServeImage(path, origin);
     }
     if (path == "/search") {
         if (!IsRead(request)) return MethodNotAllowed("GET, HEAD");
-        return ServeSearch(request, host);
+        return ServeSearch(request, origin);
     }
-    if (!IsRead(request)) return HtmlAnswer(404, NotFoundPage(host));
-    return ServeUser(path, host);
+    if (!IsRead(request)) return HtmlAnswer(404, NotFoundPage(origin));
+    return ServeUser(path, origin);
 }
 
-HttpResponse Site::ServeRoot(const HttpRequest& request, const std::string& host)
+HttpResponse Site::ServeRoot(const HttpRequest& request, const Origin& origin)
 {
     if (!IsRead(request) && request.method != "POST") return MethodNotAllowed("GET, HEAD, POST");
     std::lock_guard<std::mutex> lock(mutex);
     // The overload page stands in for the timeline; signing in (a POST) still works.
     if (state.overload && request.method != "POST") return HtmlAnswer(200, OverloadPage());
     HttpResponse response;
-    Session& session = EnsureSession(request, response);
+    Session& session = EnsureSession(request, origin, response);
     HttpResponse page;
     if (!session.user.empty() && state.users.count(session.user)) {
-        page = HomeAnswer(session, host);
+        page = HomeAnswer(session, origin);
     } else {
         session.user.clear();
-        page = HtmlAnswer(200, FrontPage(host, TokenOrNull(state, session)));
+        page = HtmlAnswer(200, FrontPage(origin, TokenOrNull(state, session)));
     }
     if (const std::string* shown = TokenOrNull(state, session)) state.recorded["front-token"] = *shown;
     for (const HttpHeader& header : response.headers) page.AddHeader(header.name, header.value);
     return page;
 }
 
-HttpResponse Site::ServeSignIn(const HttpRequest& request, const std::string& host)
+HttpResponse Site::ServeSignIn(const HttpRequest& request, const Origin& origin)
 {
-    if (IsRead(request)) return ServeRoot(request, host);
+    if (IsRead(request)) return ServeRoot(request, origin);
     if (request.method != "POST") return MethodNotAllowed("POST");
     FormData form(request.body);
     const std::string token = form.Get("authenticity_token");
@@ -153,10 +165,10 @@ HttpResponse Site::ServeSignIn(const HttpRequest& request, const std::string& ho
     state.recorded["login-password"] = password;
 
     HttpResponse cookies;
-    Session& session = EnsureSession(request, cookies);
+    Session& session = EnsureSession(request, origin, cookies);
     HttpResponse answer;
     if (token != session.token) {
-        answer = HtmlAnswer(403, InvalidParametersPage(host));
+        answer = HtmlAnswer(403, InvalidParametersPage(origin));
     } else {
         const User* user = nullptr;
         for (const auto& entry : state.users) {
@@ -166,35 +178,40 @@ HttpResponse Site::ServeSignIn(const HttpRequest& request, const std::string& ho
             session.user = user->screenName;
             session.failures = 0;
             answer = HtmlAnswer(302, SimpleMessagePage(302, "signed in"));
-            answer.SetHeader("Location", "http://" + host + "/");
+            answer.SetHeader("Location", origin.Root());
         } else if (++session.failures > 3) {
             // Three wrong passwords in a row: from now on the site wants the
             // two words of its picture, which the client cannot give.
-            answer = HtmlAnswer(200, ChallengePage(host));
+            answer = HtmlAnswer(200, ChallengePage(origin));
         } else {
-            answer = HtmlAnswer(200, WrongPasswordPage(host, TokenOrNull(state, session)));
+            answer = HtmlAnswer(200, WrongPasswordPage(origin, TokenOrNull(state, session)));
         }
     }
     for (const HttpHeader& header : cookies.headers) answer.AddHeader(header.name, header.value);
     return answer;
 }
 
-HttpResponse Site::ServeUpdate(const HttpRequest& request, const std::string& host)
+HttpResponse Site::ServeUpdate(const HttpRequest& request, const Origin& origin)
 {
     if (request.method != "POST") return MethodNotAllowed("POST");
     FormData form(request.body);
     const std::string token = form.Get("authenticity_token");
     const std::string text = form.Get("status");
+    const char replyField[] = "in_reply_to_status_id";
 
     std::lock_guard<std::mutex> lock(mutex);
     state.recorded["update-form"] = request.body;
     state.recorded["status"] = text;
+    // Every post says anew whether it answers a status: one without the
+    // field leaves nothing behind from the post before.
+    if (form.Has(replyField)) state.recorded["reply-to"] = form.Get(replyField);
+    else state.recorded.erase("reply-to");
 
     Session* session = CurrentSession(request);
     if (!session || session->user.empty() || !state.users.count(session->user) || token != session->token) {
         return HtmlAnswer(403, ForbiddenPage());
     }
-    if (state.HasStatusText(session->user, text)) return HtmlAnswer(200, DuplicatePage(host));
+    if (state.HasStatusText(session->user, text)) return HtmlAnswer(200, DuplicatePage(origin));
     // An empty status is not written; the answer is the timeline as it is.
     if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
         StatusRecord status;
@@ -202,12 +219,15 @@ HttpResponse Site::ServeUpdate(const HttpRequest& request, const std::string& ho
         status.plainText = text;
         status.contentHtml = RenderStatusText(text);
         status.timeText = FormatCreatedAt(NowSeconds());
+        // Kept as sent: like the real site, this one does not check that
+        // the answered status exists.
+        status.inReplyTo = form.Get(replyField);
         state.AddStatus(std::move(status));
     }
-    return HomeAnswer(*session, host);
+    return HomeAnswer(*session, origin);
 }
 
-HttpResponse Site::ServeSearch(const HttpRequest& request, const std::string& host)
+HttpResponse Site::ServeSearch(const HttpRequest& request, const Origin& origin)
 {
     const std::string query = FormData(request.Query()).Get("q");
     std::lock_guard<std::mutex> lock(mutex);
@@ -226,10 +246,10 @@ HttpResponse Site::ServeSearch(const HttpRequest& request, const std::string& ho
             return !words.empty() && LowerAscii(status.plainText).find(words) != std::string::npos;
         };
     }
-    return HtmlAnswer(200, SearchPage(host, query, ViewsOf(state.Newest(0, accept), host)));
+    return HtmlAnswer(200, SearchPage(origin, query, ViewsOf(state.Newest(0, accept), origin)));
 }
 
-HttpResponse Site::ServeUser(const std::string& path, const std::string& host)
+HttpResponse Site::ServeUser(const std::string& path, const Origin& origin)
 {
     // "/USER" or "/USER/status/ID".
     std::string rest = path.substr(1);
@@ -237,37 +257,37 @@ HttpResponse Site::ServeUser(const std::string& path, const std::string& host)
     std::string statusId;
     if (user.size() < rest.size()) {
         std::string tail = rest.substr(user.size());
-        if (tail.rfind("/status/", 0) != 0) return HtmlAnswer(404, NotFoundPage(host));
+        if (tail.rfind("/status/", 0) != 0) return HtmlAnswer(404, NotFoundPage(origin));
         statusId = tail.substr(8);
-        if (statusId.empty()) return HtmlAnswer(404, NotFoundPage(host));
+        if (statusId.empty()) return HtmlAnswer(404, NotFoundPage(origin));
     }
     std::lock_guard<std::mutex> lock(mutex);
     auto found = state.users.find(user);
-    if (found == state.users.end()) return HtmlAnswer(404, NotFoundPage(host));
+    if (found == state.users.end()) return HtmlAnswer(404, NotFoundPage(origin));
     if (!statusId.empty()) {
         for (const StatusRecord& status : state.statuses) {
             if (status.user == user && status.id == statusId) {
-                return HtmlAnswer(200, SingleStatusPage(host, ViewOf(status, host)));
+                return HtmlAnswer(200, SingleStatusPage(origin, ViewOf(status, origin)));
             }
         }
-        return HtmlAnswer(404, NotFoundPage(host));
+        return HtmlAnswer(404, NotFoundPage(origin));
     }
     auto own = [&user](const StatusRecord& status) { return status.user == user; };
-    std::vector<StatusView> views = ViewsOf(state.Newest(static_cast<std::size_t>(state.pageSize), own), host);
-    return HtmlAnswer(200, UserPage(host, user, found->second.displayName, views));
+    std::vector<StatusView> views = ViewsOf(state.Newest(static_cast<std::size_t>(state.pageSize), own), origin);
+    return HtmlAnswer(200, UserPage(origin, user, found->second.displayName, views));
 }
 
-HttpResponse Site::ServeImage(const std::string& path, const std::string& host)
+HttpResponse Site::ServeImage(const std::string& path, const Origin& origin)
 {
     // "/images/FOLDER/NAME": the folder is free, the name decides.
     std::string rest = path.substr(8);
     std::size_t slash = rest.find('/');
     if (slash == std::string::npos || slash == 0 || slash + 1 >= rest.size() ||
         rest.find('/', slash + 1) != std::string::npos) {
-        return HtmlAnswer(404, NotFoundPage(host));
+        return HtmlAnswer(404, NotFoundPage(origin));
     }
     ImageAnswer image = images.Lookup(rest.substr(slash + 1));
-    if (image.status != 200) return HtmlAnswer(404, NotFoundPage(host));
+    if (image.status != 200) return HtmlAnswer(404, NotFoundPage(origin));
     HttpResponse response;
     response.body = image.body;
     response.SetHeader("Content-Type", image.contentType);

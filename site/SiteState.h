@@ -27,6 +27,7 @@ struct StatusRecord {
     std::string displayName;  // for this status only; empty: the user's
     std::string icon;         // for this status only; empty: the user's
     std::string reader;       // set: on this account's home timeline only
+    std::string inReplyTo;    // the id of the status this one answers, as posted; empty: none
     std::uint64_t sequence = 0;
 };
 

@@ -64,3 +64,41 @@ TEST(Posting, AddsStatusesAndRefusesDuplicates)
     EXPECT_EQ(status, 404);
     EXPECT_EQ(browser.Post("/status/update", form).status, 403);
 }
+
+TEST(Posting, RepliesAreRecordedAndListed)
+{
+    RunningServer server;
+    const unsigned short port = server.Port();
+    ASSERT_EQ(Control(port, "status", "user=zed&text=question"), "10000000001\n");
+    Browser browser(port);
+    std::string token;
+    ASSERT_TRUE(SignInDemo(browser, &token));
+    const std::string form = "authenticity_token=" + FormEncode(token) + "&status=";
+    const std::string base = "http://" + server.Host() + "/";
+
+    Reply answered = browser.Post("/status/update", form + "%40zed+yes&in_reply_to_status_id=10000000001");
+    EXPECT_EQ(ControlGet(port, "/__control/last?what=reply-to"), "10000000001");
+    std::vector<ScrapedStatus> statuses = ScrapeLikeClient(answered.body, base);
+    ASSERT_EQ(statuses.size(), 2u);
+    // The link to the answered status comes after the reply's own id.
+    EXPECT_EQ(statuses[0].statusId, "10000000002");
+    EXPECT_EQ(statuses[0].screenName, "demo");
+    EXPECT_NE(answered.body.find("<a href=\"" + base + "zed/status/10000000001\" class=\"in-reply-to\">"),
+              std::string::npos);
+
+    // Any text is kept as sent, answered status or not.
+    Reply unknown = browser.Post("/status/update", form + "again&in_reply_to_status_id=" + FormEncode("x 9&"));
+    EXPECT_EQ(ControlGet(port, "/__control/last?what=reply-to"), "x 9&");
+    EXPECT_EQ(ScrapeLikeClient(unknown.body, base).size(), 3u);
+    // Only the first reply has a status to link to.
+    const std::size_t link = unknown.body.find("class=\"in-reply-to\"");
+    EXPECT_NE(link, std::string::npos);
+    EXPECT_EQ(unknown.body.find("class=\"in-reply-to\"", link + 1), std::string::npos);
+
+    // A post without the field clears what the one before recorded.
+    browser.Post("/status/update", form + "plain");
+    int status = 0;
+    ControlGet(port, "/__control/last?what=reply-to", &status);
+    EXPECT_EQ(status, 404);
+    EXPECT_EQ(ControlGet(port, "/__control/last?what=update-form"), form + "plain");
+}

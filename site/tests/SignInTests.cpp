@@ -70,7 +70,7 @@ TEST(SignIn, WrongTokenWrongPasswordChallengeAndSuccess)
 
     Reply success = browser.Post("/sessions", LoginForm(token, "carol", "p&=+% x"), true);
     EXPECT_EQ(success.status, 302);
-    EXPECT_EQ(success.Header("Location"), "http://" + server.Host() + "/");
+    EXPECT_EQ(success.Header("Location"), "https://" + server.Host() + "/");
     EXPECT_EQ(ControlGet(port, "/__control/last?what=login-password"), "p&=+% x");
     EXPECT_EQ(ControlGet(port, "/__control/last?what=login-user"), "carol");
     EXPECT_EQ(ControlGet(port, "/__control/last?what=login-token"), token);
@@ -95,6 +95,44 @@ TEST(SignIn, WrongTokenWrongPasswordChallengeAndSuccess)
     Reply forgotten = browser.Get("/");
     EXPECT_EQ(forgotten.body.find("carol としてログイン中"), std::string::npos);
     EXPECT_NE(forgotten.body.find("action=\"https://" + server.Host() + "/sessions\""), std::string::npos);
+}
+
+TEST(SignIn, AddressesAndTheCookieFollowTheScheme)
+{
+    RunningServer server;
+    const unsigned short port = server.Port();
+    ASSERT_EQ(Control(port, "status", "user=zed&text=hi&icon=" + FormEncode("/images/zed/48x48.gif")), "10000000001\n");
+    struct Case {
+        bool tls;
+        const char* scheme;
+        bool secureCookie;
+    };
+    for (const Case& c : {Case{false, "http", false}, Case{true, "https", true}}) {
+        SCOPED_TRACE(c.scheme);
+        const std::string base = std::string(c.scheme) + "://" + server.Host() + "/";
+        Browser browser(port);
+        Reply front = browser.Post("/", "", c.tls);
+        const std::string cookie = front.Header("Set-Cookie");
+        ASSERT_EQ(cookie.rfind("_site_session=", 0), 0u);
+        EXPECT_EQ(cookie.find("; Secure") != std::string::npos, c.secureCookie) << cookie;
+        EXPECT_NE(front.body.find("<a href=\"" + base + "\" title="), std::string::npos);
+        // Signing in is over TLS, whatever the page came over.
+        EXPECT_NE(front.body.find("action=\"https://" + server.Host() + "/sessions\""), std::string::npos);
+
+        const std::string token = Between(front.body, tokenMarker, "\"");
+        Reply signedIn = browser.Post("/sessions", LoginForm(token, "demo", "demo"), c.tls);
+        EXPECT_EQ(signedIn.status, 302);
+        EXPECT_EQ(signedIn.Header("Location"), base);
+
+        Reply home = browser.Get("/", c.tls);
+        EXPECT_NE(home.body.find("<form action=\"" + base + "status/update\""), std::string::npos);
+        // The client takes the author from a link that starts with its own base address.
+        std::vector<ScrapedStatus> statuses = ScrapeLikeClient(home.body, base);
+        ASSERT_EQ(statuses.size(), 1u);
+        EXPECT_EQ(statuses[0].screenName, "zed");
+        EXPECT_EQ(statuses[0].iconUrl, base + "images/zed/48x48.gif");
+        EXPECT_EQ(statuses[0].statusId, "10000000001");
+    }
 }
 
 TEST(SignIn, TokenModes)
