@@ -64,6 +64,8 @@
 // menu's prompts sit at 0xE000 plus bits 4..15 of each SC_ command.
 #define readyString 57345
 #define countPaneString 61403
+// The unread pane, as wide as this string's text.
+#define unreadPaneString 61410
 #define sizePromptString 61184
 #define movePromptString 61185
 #define minimizePromptString 61186

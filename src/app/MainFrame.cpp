@@ -69,6 +69,7 @@ bool MainFrame::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, L
         OnCommand<MainFrame>(focusComposeHomeCommand, &MainFrame::OnFocusCompose),
         OnMessage<MainFrame>(WM_ACTIVATE, &MainFrame::OnActivate),
         OnMessage<MainFrame>(loginFailedMessage, &MainFrame::OnLoginFailed),
+        OnMessage<MainFrame>(WM_DESTROY, &MainFrame::OnDestroy),
         OnCommand<MainFrame>(findCommand, &MainFrame::OnFind),
         OnCommand<MainFrame>(findNextCommand, &MainFrame::OnFindAgain),
         OnCommand<MainFrame>(findPreviousCommand, &MainFrame::OnFindAgain),
@@ -115,6 +116,7 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
     // A missing settings file (or none at all) gives the defaults.
     SettingValues saved;
     ReadSettingValues(iniPath, saved);
+    readingPlace.LoadMark(iniPath);
     ApplySavedSettings(saved);
     if ((saved.user[0] == 0 || saved.password[0] == 0) && ShowSettingsDialog(saved))
         ApplySavedSettings(saved);
@@ -156,8 +158,8 @@ void MainFrame::CreateBars()
     UISetCheck(autoReloadCommand, true);
 
     statusBar = statusBarCtrl.Create(handle, readyString, barStyle | SBARS_SIZEGRIP, statusBarId);
-    const int panes[] = {CMultiPaneStatusBarCtrl::defaultPaneId, countPaneString};
-    statusBarCtrl.SetPanes(panes, 2);
+    const int panes[] = {CMultiPaneStatusBarCtrl::defaultPaneId, countPaneString, unreadPaneString};
+    statusBarCtrl.SetPanes(panes, 3);
     statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, StatusLine::readyText);
     statusBarCtrl.SetPaneText(countPaneString, "");
 }
@@ -180,7 +182,7 @@ void MainFrame::CreatePanes()
     outerSplitter.SetSplitterPanes(detailView, innerSplitter);
     outerSplitter.SetDefaultActivePane(1);
 
-    timelineView.Setup(Icons().SmallIcons(), composeView.Edit(), &shownTimeline);
+    timelineView.Setup(Icons().SmallIcons(), composeView.Edit(), &shownTimeline, &readingPlace);
 
     UpdateLayout();
 
@@ -237,9 +239,26 @@ LRESULT MainFrame::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
     return 0;
 }
 
-LRESULT MainFrame::OnItemChanged(UINT, WPARAM, LPARAM, bool&)
+// A status the user selected (with the mouse, the keys, a find) is read;
+// the refresh's own selection of the newest at the top reads nothing.
+LRESULT MainFrame::OnItemChanged(UINT, WPARAM, LPARAM lParam, bool&)
 {
+    const NMLISTVIEW& change = *reinterpret_cast<const NMLISTVIEW*>(lParam);
+    const bool selected = (change.uNewState & LVIS_SELECTED) != 0 && (change.uOldState & LVIS_SELECTED) == 0;
+    if (selected && !selectingByProgram && change.hdr.hwndFrom == timelineView.handle
+        && readingPlace.Read(change.iItem)) {
+        timelineView.RedrawItems(change.iItem, change.iItem);
+        ShowUnreadCount();
+    }
     ShowSelectedStatus();
+    return 0;
+}
+
+// What is kept at exit is written while the window still has it.
+LRESULT MainFrame::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
+{
+    readingPlace.SaveMark(iniPath, true);
+    handled = false;
     return 0;
 }
 
@@ -247,8 +266,6 @@ LRESULT MainFrame::OnAutoReload(UINT, WPARAM, LPARAM, bool&)
 {
     UISetCheck(autoReloadCommand, !UIGetCheck(autoReloadCommand));
     serviceSession.loginState = LoginReady;
-    statusLine.loginError = false;
-    ShowStatusLine();
     return 0;
 }
 

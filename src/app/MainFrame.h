@@ -9,6 +9,7 @@
 #include "ComposeView.h"
 #include "DetailView.h"
 #include "FindBox.h"
+#include "ReadingPlace.h"
 #include "Settings.h"
 #include "StatusLine.h"
 #include "TimelineSnapshot.h"
@@ -75,6 +76,8 @@ public:
     TimelineSnapshot shownTimeline;
     int shownCount = 0;
     int tickCount = 0;
+    // What is unread, the read mark, the mentions of the account.
+    ReadingPlace readingPlace{shownTimeline};
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
@@ -90,6 +93,7 @@ private:
     LRESULT OnFocusCompose(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnActivate(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnLoginFailed(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFind(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnFindAgain(UINT, WPARAM, LPARAM, bool&);
 
@@ -126,6 +130,8 @@ private:
     void ShowArrivedPictures();
     // Writes pane 0 from the status line, when its text changed.
     void ShowStatusLine();
+    // Pane 2: "未読 N 件", nothing when every status is read.
+    void ShowUnreadCount();
 
     HWND toolBar = nullptr;
     // The values this run uses; unsaved when the last save could not write
@@ -146,6 +152,9 @@ private:
     // The control that had the focus when the window was deactivated.
     HWND focusBeforeDeactivation = nullptr;
     unsigned picturesSeen = 0;
+    // The program itself moves the selection (the refresh): no status is
+    // read by it.
+    bool selectingByProgram = false;
     // The find under way and the text of the last one.
     std::shared_ptr<FindJob> findJob;
     char lastFindText[maxSearchLength + 1] = "";

@@ -11,8 +11,10 @@ void MainFrame::ApplySavedSettings(const SettingValues& saved)
 {
     settings = saved;
     reloadInterval = ReloadIntervalFrom(settings.interval);
+    readingPlace.SetAccount(settings.user);
     if (ChangeAccount(settings.user, settings.password)) {
         fetchPending = true;
+        readingPlace.StartOver();
         if (timelineView.handle != nullptr) {
             // Refreshed whatever the new count is: it may match the old one.
             shownCount = -1;
@@ -22,6 +24,5 @@ void MainFrame::ApplySavedSettings(const SettingValues& saved)
             detailView.ClearLabels();
         }
     }
-    statusLine.loginError = false;
     UISetCheck(autoReloadCommand, true);
 }

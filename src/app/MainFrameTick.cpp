@@ -18,6 +18,7 @@ void MainFrame::OnReloadTick()
     if (!ScheduleFetch())
         RefreshWindow();
     ShowStatusLine();
+    readingPlace.SaveMark(iniPath, false);
 }
 
 // A failed sign-in is reported by a message of its own, so that its box and
@@ -49,7 +50,6 @@ LRESULT MainFrame::OnLoginFailed(UINT, WPARAM, LPARAM, bool&)
     SettingValues saved;
     if (ShowSettingsDialog(saved))
         ApplySavedSettings(saved);
-    ShowStatusLine();
     return 0;
 }
 
@@ -82,6 +82,7 @@ void MainFrame::StartFetch()
     if (!StartTimelineFetch())
         return;
     fetchPending = false;
+    statusLine.loginError = false;
     statusLine.SetFindNotice("");
 }
 
@@ -135,9 +136,24 @@ void MainFrame::ShowArrivedPictures()
     detailView.RefreshIcon();
 }
 
+// The status at row of the list as shown until now, "" for none.
+static void IdAt(const TimelineSnapshot& view, int row, char (&id)[sizeof TimelineEntry::statusId + 1])
+{
+    id[0] = 0;
+    TimelineEntry entry;
+    if (row >= 0 && view.GetEntry(row, entry)) {
+        std::memcpy(id, entry.statusId, sizeof entry.statusId);
+        id[sizeof entry.statusId] = 0;
+    }
+}
+
 // Brings a changed store into the list: a new view of the store, its count
-// to the list, the selected status kept selected at its new row (or the top
-// kept at the top), the detail pane and the count pane.
+// to the list, the new statuses marked unread, the detail pane and the count
+// panes. The view holds still: the status at its top keeps its place on the
+// screen as statuses arrive above, unless the view shows row 0, where the
+// newest come into view. The selected status stays selected and the view
+// never scrolls to it by itself; only a user at the top (row 0 selected and
+// in view, or nothing selected) gets the newest selected.
 void MainFrame::RefreshList()
 {
     if (TimelineReaderOf().GetCount() == shownCount || !timelineView.listRefreshEnabled)
@@ -145,40 +161,58 @@ void MainFrame::RefreshList()
     statusLine.refreshing = true;
     ShowStatusLine();
 
-    // The status the user selected, as the list showed it until now.
-    char selectedId[sizeof(TimelineEntry().statusId) + 1] = "";
+    const int top = timelineView.GetTopIndex();
     const int selected = timelineView.GetSelectedIndex();
-    TimelineEntry entry;
-    if (selected >= 0 && shownTimeline.GetEntry(selected, entry)) {
-        std::memcpy(selectedId, entry.statusId, sizeof entry.statusId);
-        selectedId[sizeof entry.statusId] = 0;
-    }
+    char topId[sizeof TimelineEntry::statusId + 1];
+    char selectedId[sizeof TimelineEntry::statusId + 1];
+    IdAt(shownTimeline, top, topId);
+    IdAt(shownTimeline, selected, selectedId);
 
+    const TimelineSnapshot before = shownTimeline;
     shownTimeline = TimelineSnapshotOf();
+    const bool mention = readingPlace.Arrived(before, shownTimeline);
     const int count = shownTimeline.GetCount();
-    timelineView.SetItemCountEx(count, LVSICF_NOINVALIDATEALL);
+    timelineView.SetItemCountEx(count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     timelineView.Invalidate(true);
 
     // The selection moves before the detail pane is filled, so the pane never
     // shows the status that now merely sits at the old row number.
-    const int stillSelected = timelineView.GetSelectedIndex();
-    if (stillSelected <= 0) {
-        if (timelineView.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED))
-            timelineView.EnsureVisible(0, false);
+    selectingByProgram = true;
+    if (top <= 0 && selected <= 0) {
+        timelineView.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     } else {
         const int found = shownTimeline.IndexOf(selectedId);
-        if (found >= 0) {
+        if (found >= 0)
             timelineView.SetItemState(found, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-            timelineView.EnsureVisible(found, false);
-        }
     }
+    selectingByProgram = false;
+    // Set after the count: some list controls scroll to the focused row when
+    // their count changes, whatever they are told.
+    const int topNow = top <= 0 ? 0 : shownTimeline.IndexOf(topId);
+    if (topNow >= 0)
+        timelineView.ScrollTopTo(topNow);
     ShowSelectedStatus();
 
     shownCount = count;
     char countText[64];
     std::snprintf(countText, sizeof countText, "ツイート %d 件", count);
     statusBarCtrl.SetPaneText(countPaneString, countText);
+    ShowUnreadCount();
     statusLine.refreshing = false;
+    // A mention while the window is in the background: the taskbar button
+    // flashes until the window is brought up.
+    if (mention && ::GetForegroundWindow() != handle) {
+        FLASHWINFO flash = {sizeof flash, handle, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
+        ::FlashWindowEx(&flash);
+    }
+}
+
+void MainFrame::ShowUnreadCount()
+{
+    char text[64] = "";
+    if (readingPlace.UnreadCount() > 0)
+        std::snprintf(text, sizeof text, "未読 %d 件", readingPlace.UnreadCount());
+    statusBarCtrl.SetPaneText(unreadPaneString, text);
 }
 
 void MainFrame::ShowSelectedStatus()

@@ -7,7 +7,7 @@
 // window only states what it knows (a failed login reported, the list being
 // refreshed, a post that failed, the outcome of a find); Text says which
 // message wins, in this order:
-//   the login error, until the user answers it;
+//   the login error, until the next fetch starts;
 //   "リスト更新中" while the list takes new statuses;
 //   the failed post, until the user sends again;
 //   the find's outcome, until the next fetch starts;

@@ -56,6 +56,8 @@ public:
     HWND GetHeader() const { return reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER)); }
     int GetTopIndex() const { return static_cast<int>(SendMessage(LVM_GETTOPINDEX)); }
     int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
+    bool Scroll(int dx, int dy) const { return SendMessage(LVM_SCROLL, dx, dy) != 0; }
+    bool RedrawItems(int first, int last) const { return SendMessage(LVM_REDRAWITEMS, first, last) != 0; }
     bool GetItemRect(int item, RECT* rect, int code) const
     {
         rect->left = code;

@@ -69,3 +69,25 @@ int TimelineSnapshot::IndexOf(const char* statusId) const
         return -1;
     return store->PositionOf(*state, slot);
 }
+
+int TimelineSnapshot::ArrivalOf(int position) const
+{
+    if (state == nullptr || position < 0 || position >= state->range.Count())
+        return -1;
+    return state->order[position];
+}
+
+int TimelineSnapshot::PositionOfArrival(int arrival) const
+{
+    return state != nullptr ? store->PositionOf(*state, arrival) : -1;
+}
+
+int TimelineSnapshot::ArrivalBegin() const
+{
+    return state != nullptr ? state->range.first : 0;
+}
+
+int TimelineSnapshot::ArrivalEnd() const
+{
+    return state != nullptr ? state->range.end : 0;
+}

@@ -29,6 +29,19 @@ public:
     bool GetEntry(int index, TimelineEntry& copy) const override;
     int IndexOf(const char* statusId) const override;
 
+    // The arrival number of the status at position: statuses are numbered in
+    // the order the store took them, so the statuses that arrived after this
+    // view are those at or past the view's ArrivalEnd in a later one. -1
+    // when position is out of range.
+    int ArrivalOf(int position) const;
+    // The position of the status that arrival numbers; -1 when this view
+    // does not hold it.
+    int PositionOfArrival(int arrival) const;
+    // The arrivals this view holds: every number from ArrivalBegin up to
+    // ArrivalEnd (one past the last).
+    int ArrivalBegin() const;
+    int ArrivalEnd() const;
+
     // Where a find lands (TimelineFind.cpp): the row, its place among the
     // rows that match (from 1) and their number, and where in the status the
     // first match lies. position is -1 when nothing matches.

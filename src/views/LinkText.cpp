@@ -209,3 +209,40 @@ bool ProfileAddress(const char* screenName, const char* webBase, char* out, int 
 {
     return SiteAddress(webBase, "", screenName, static_cast<int>(std::strlen(screenName)), out, outSize);
 }
+
+namespace {
+
+bool IsNameByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+char Lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool MentionsName(const char* text, const char* name)
+{
+    const int nameLength = static_cast<int>(std::strlen(name));
+    if (nameLength == 0)
+        return false;
+    for (int i = 0; i < nameLength; ++i) {
+        if (!IsNameByte(name[i]))
+            return false;
+    }
+    const int length = static_cast<int>(std::strlen(text));
+    // Character by character, so an '@' that is a trail byte never counts.
+    for (int at = 0; at < length; at += CharacterSize(text, length, at)) {
+        if (text[at] != '@' || at + 1 + nameLength > length)
+            continue;
+        int matched = 0;
+        while (matched < nameLength && Lower(text[at + 1 + matched]) == Lower(name[matched]))
+            ++matched;
+        if (matched == nameLength && !IsNameByte(text[at + 1 + nameLength]))
+            return true;
+    }
+    return false;
+}

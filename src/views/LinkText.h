@@ -47,6 +47,13 @@ bool WebLinkAddress(const char* linkText, char* out, int outSize);
 // text is accepted by both this and WebLinkAddress.
 bool TagLinkAddress(const char* linkText, const char* webBase, char* out, int outSize);
 
+// True when text (a status's text as shown) mentions name: "@" and name
+// stand in it, the '@' starting a character, name's ASCII letters matched in
+// either case, and no name character (an ASCII letter, digit or '_') right
+// after it. A name that is no screen name (empty, or holding anything but
+// those characters, as an e-mail address does) is mentioned nowhere.
+bool MentionsName(const char* text, const char* name);
+
 // The author's page: webBase + the screen name in UTF-8, percent-encoded (as
 // above).
 // False (out empty) when it does not fit out.

@@ -3,6 +3,7 @@
 #include "CHeaderCtrl.h"
 #include "IconCache.h"
 #include "TimelineModel.h"
+#include "TimelineReader.h"
 
 namespace {
 
@@ -10,6 +11,10 @@ const COLORREF white = RGB(255, 255, 255);
 const COLORREF selectedFrame = RGB(69, 129, 217);
 const COLORREF selectedCell = RGB(204, 212, 225);
 const COLORREF separator = RGB(69, 69, 69);
+// A row whose status mentions the signed-in account, when not selected.
+const COLORREF mentionCell = RGB(255, 240, 200);
+// The unread bar along a row's left edge, at 96 DPI.
+const int unreadBarWidth = 4;
 const int iconIndent = 34;
 // DT_NOPREFIX: a status's '&' is text, not the mark of an underlined letter.
 const UINT cellTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS | DT_VCENTER | DT_NOPREFIX;
@@ -107,7 +112,11 @@ void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
     FrameRow(dc, row, selected, dpi);
     const int edge = ScaleToDpi(1, dpi);
 
-    const COLORREF cellColour = selected ? selectedCell : white;
+    TimelineEntry entry;
+    const int rowIndex = static_cast<int>(item.itemID);
+    const bool mention = !selected && marks != nullptr && rows != nullptr && rows->GetEntry(rowIndex, entry)
+                         && marks->MentionsAccount(entry);
+    const COLORREF cellColour = selected ? selectedCell : mention ? mentionCell : white;
     ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
     // The text lies on the cell's colour, whatever background the control's
     // device context came with.
@@ -154,4 +163,8 @@ void TimelineView::PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item)
         ::DrawTextA(dc, text, -1, &textRect, cellTextFormat);
     }
     ::SetBkMode(dc, oldMode);
+    if (marks != nullptr && marks->IsUnread(rowIndex)) {
+        const RECT bar = {row.left, row.top + edge, row.left + ScaleToDpi(unreadBarWidth, dpi), row.bottom - edge};
+        ::FillRect(dc, &bar, ::GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
 }

@@ -34,7 +34,8 @@ HWND TimelineView::Create(HWND parent, UINT id)
     return CWindowImpl<TimelineView, CListViewCtrl>::Create(parent, none, nullptr, listStyle, WS_EX_CLIENTEDGE, id);
 }
 
-void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineReader* shownRows)
+void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineReader* shownRows,
+                         const RowMarks* rowMarks)
 {
     SetExtendedListViewStyle(LVS_EX_FULLROWSELECT, 0);
     LVCOLUMNA column = {};
@@ -50,6 +51,7 @@ void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineRead
     SetImageList(smallIcons, LVSIL_SMALL);
     composeEdit = compose;
     rows = shownRows;
+    marks = rowMarks;
 }
 
 bool TimelineView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -62,6 +64,8 @@ bool TimelineView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam
         OnCommand<TimelineView>(openHomePageCommand, &TimelineView::OnOpenHomePage),
         OnCommand<TimelineView>(retweetCommand, &TimelineView::OnRetweet),
         OnReflectedNotifyCode<TimelineView>(LVN_GETDISPINFOA, &TimelineView::OnGetDispInfo),
+        OnMessage<TimelineView>(WM_KEYDOWN, &TimelineView::OnKeyDown),
+        OnMessage<TimelineView>(WM_CHAR, &TimelineView::OnChar),
         OnMessage<TimelineView>(reflectedBase + WM_DRAWITEM, &TimelineView::OnDrawItem),
         OnMessage<TimelineView>(reflectedBase + WM_MEASUREITEM, &TimelineView::OnReflectedMeasureItem),
         OnMessage<TimelineView>(reflectedBase + WM_COMPAREITEM, &TimelineView::OnReflectedCompareItem),
@@ -173,6 +177,55 @@ LRESULT TimelineView::OnReflectedCompareItem(UINT, WPARAM, LPARAM, bool&)
 LRESULT TimelineView::OnReflectedDeleteItem(UINT, WPARAM, LPARAM, bool&)
 {
     return TRUE;
+}
+
+void TimelineView::SelectRow(int row)
+{
+    SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EnsureVisible(row, false);
+}
+
+void TimelineView::ScrollTopTo(int row)
+{
+    RECT rect;
+    const int rows = row - GetTopIndex();
+    if (rows != 0 && GetItemRect(0, &rect, LVIR_BOUNDS))
+        Scroll(0, rows * (rect.bottom - rect.top));
+}
+
+// The reading keys, plain (no Ctrl, Alt or Shift); every other key is the
+// control's own, the arrows and Home, End and the page keys among them.
+LRESULT TimelineView::OnKeyDown(UINT, WPARAM wParam, LPARAM, bool& handled)
+{
+    const bool plain = ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
+    if (!plain || (wParam != VK_SPACE && wParam != 'J' && wParam != 'K')) {
+        handled = false;
+        return 0;
+    }
+    const int count = GetItemCount();
+    const int selected = GetSelectedIndex();
+    int row = -1;
+    if (wParam == VK_SPACE)
+        row = marks != nullptr ? marks->OldestUnreadRow() : -1;
+    else if (wParam == 'J')
+        row = selected < 0 ? 0 : selected + 1;
+    else
+        row = selected < 0 ? 0 : selected - 1;
+    if (row < 0 || row >= count) {
+        if (wParam == VK_SPACE)
+            ::MessageBeep(MB_OK);
+        return 0;
+    }
+    SelectRow(row);
+    return 0;
+}
+
+// The characters of the reading keys would start the control's search by
+// typing: they are taken here.
+LRESULT TimelineView::OnChar(UINT, WPARAM wParam, LPARAM, bool& handled)
+{
+    handled = wParam == ' ' || wParam == 'j' || wParam == 'J' || wParam == 'k' || wParam == 'K';
+    return 0;
 }
 
 bool TimelineView::GetSelectedEntry(TimelineEntry& entry) const

@@ -10,12 +10,28 @@
 
 class TimelineReader;
 
+// What a row shows besides its status, and where Space goes: told by the
+// window that owns the reading place.
+class RowMarks {
+public:
+    // The status at row has not been read.
+    virtual bool IsUnread(int row) const = 0;
+    // entry mentions the signed-in account.
+    virtual bool MentionsAccount(const TimelineEntry& entry) const = 0;
+    // The row of the oldest unread status; -1 when every one is read.
+    virtual int OldestUnreadRow() const = 0;
+
+protected:
+    ~RowMarks() = default;
+};
+
 // The timeline: a virtual, owner-drawn report list whose row i is entry i of
 // the view of the store it is given (newest first). It keeps no copy of the
 // entries: it answers each cell when the control asks and paints each row
 // itself, 40 pixels high at 96 DPI (every size scales with dpi), with the
 // author's picture, the names and the wrapped status text. It also owns the timeline's context menu and its
-// commands (TimelineCommands.cpp).
+// commands (TimelineCommands.cpp). While it has the focus, Space selects the
+// oldest unread status, J the next older and K the next newer one.
 class TimelineView : public CWindowImpl<TimelineView, CListViewCtrl> {
 public:
     static const int rowHeight = 40;
@@ -27,9 +43,16 @@ public:
     HWND Create(HWND parent, UINT id);
 
     // Full-row selection, the two columns and the small image list; the view
-    // of the store the rows come from and the compose box the menu commands
-    // write into. The image list is shared: the list never destroys it.
-    void Setup(HIMAGELIST smallIcons, HWND composeEdit, const TimelineReader* rows);
+    // of the store the rows come from, their marks, and the compose box the
+    // menu commands write into. The image list is shared: the list never
+    // destroys it.
+    void Setup(HIMAGELIST smallIcons, HWND composeEdit, const TimelineReader* rows, const RowMarks* marks);
+
+    // Selects row, as the user's own choice would, and scrolls it into view.
+    void SelectRow(int row);
+    // Scrolls so that row is the top row of the view (as near as the list
+    // allows).
+    void ScrollTopTo(int row);
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -51,6 +74,8 @@ private:
     LRESULT OnOpenHomePage(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnRetweet(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnGetDispInfo(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnKeyDown(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnChar(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnDrawItem(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnReflectedMeasureItem(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnReflectedCompareItem(UINT, WPARAM, LPARAM, bool&);
@@ -63,6 +88,7 @@ private:
 
     HWND composeEdit = nullptr;
     const TimelineReader* rows = nullptr;
+    const RowMarks* marks = nullptr;
     // The status the context menu was opened on.
     TimelineEntry menuEntry = {};
     bool menuEntryValid = false;

@@ -87,4 +87,86 @@ TEST(Account, NewAccountShowsOnlyItsOwnTimeline)
     FrameHarness::WriteSettings("");
 }
 
+// The dialog that follows a failed login saves another account: the list
+// holds that account's timeline only, the old one's statuses gone at once.
+TEST(Account, LoginErrorDialogSavingAnotherAccountShowsOnlyItsTimeline)
+{
+    SiteControl::Reset();
+    SiteControl::Post("account", "user=first&password=one");
+    SiteControl::Post("account", "user=second&password=two");
+    const std::string firstOnly = AddStatusFor("first", "protected, for first");
+    FrameHarness::WriteAccount("first", "one", "30");
+    const ModalWatcher box("#32770", "ログインエラー", PressOk);
+    const ModalWatcher settings("#32770", "設定", [](HWND dialog) {
+        ::SetDlgItemTextA(dialog, userEditControl, "second");
+        ::SetDlgItemTextA(dialog, passwordEditControl, "two");
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    MainFrame& frame = harness.Frame();
+    ASSERT_TRUE(harness.PumpUntilShown(firstOnly, 20000));
+
+    // The site forgets the session and the password: the next reload fails.
+    const std::string secondOnly = AddStatusFor("second", "protected, for second");
+    SiteControl::Post("account", "user=first&password=changed");
+    SiteControl::Post("forget-sessions");
+    serviceSession.SetToken("");
+    frame.tickCount = frame.reloadInterval + 1;
+    ASSERT_TRUE(harness.Pump([&] { return settings.Seen() == 1; }, 20000));
+    ASSERT_TRUE(harness.PumpUntilShown(secondOnly, 20000));
+    EXPECT_EQ(-1, frame.shownTimeline.IndexOf(firstOnly.c_str()));
+    EXPECT_EQ(1, box.Seen());
+    EXPECT_TRUE(frame.UIGetCheck(autoReloadCommand));
+    harness.Close();
+    FrameHarness::WriteSettings("");
+}
+
+// A sign-in that gets no answer (here the site's TLS is refused) is no wrong
+// password: no box, and the next reload signs in and fills the list. Only
+// the third in a row is reported, with the box.
+TEST(Account, UnansweredSignInIsReportedOnlyAtTheThird)
+{
+    SiteControl::Reset();
+    const std::string status = AddNewestStatus("someone", "behind a blocked sign-in");
+    FrameHarness::UseAccount("blocked");
+    ASSERT_TRUE(SiteControl::Post("tls", "refuse=1"));
+    const ModalWatcher box("#32770", "ログインエラー", PressOk);
+    const ModalWatcher settings("#32770", "設定", [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
+
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    MainFrame& frame = harness.Frame();
+    const auto reloadNow = [&] {
+        const int signIns = SiteControl::CountInLog("POST / ");
+        frame.tickCount = frame.reloadInterval + 1;
+        return harness.Pump(
+            [&] { return SiteControl::CountInLog("POST / ") > signIns && serviceSession.fetchBusy.load() == 0; },
+            20000);
+    };
+    ASSERT_TRUE(harness.Pump([] { return SiteControl::CountInLog("POST / ") == 1 && serviceSession.fetchBusy.load() == 0; },
+                             20000));
+    harness.Pump([] { return false; }, 1500);
+    EXPECT_EQ(0, box.Seen());
+    EXPECT_EQ(LoginReady, serviceSession.loginState.load());
+
+    ASSERT_TRUE(SiteControl::Post("tls", "refuse=0"));
+    ASSERT_TRUE(reloadNow());
+    ASSERT_TRUE(harness.PumpUntilShown(status, 20000));
+
+    ASSERT_TRUE(SiteControl::Post("tls", "refuse=1"));
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        serviceSession.SetToken("");
+        ASSERT_TRUE(reloadNow());
+        harness.Pump([&] { return box.Seen() > 0; }, attempt < 3 ? 1500 : 10000);
+        EXPECT_EQ(attempt < 3 ? 0 : 1, box.Seen());
+    }
+    EXPECT_TRUE(harness.Pump([&] { return settings.Seen() == 1; }, 10000));
+    harness.Close();
+    SiteControl::Post("tls", "refuse=0");
+    FrameHarness::WriteSettings("");
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 namespace {
@@ -127,9 +128,14 @@ TEST_F(Refresh, FirstFetchFillsTheListAndAnEmptyFetchChangesNothing)
     EXPECT_EQ(detail, DetailText());
 }
 
-TEST_F(Refresh, SelectedStatusStaysSelectedAndInView)
+// The view holds still while statuses arrive: the status at its top keeps
+// its place on the screen unless the view shows row 0, the selected status
+// stays selected, and the view never scrolls to it by itself. Only at the
+// top with row 0 selected (or nothing) does the newest become selected. The
+// arrivals are unread, and pane 2 counts them.
+TEST_F(Refresh, ViewHoldsStillWhileStatusesArrive)
 {
-    Start(20);
+    Start(30);
     MainFrame& frame = Frame();
     // Short enough that row 8 is out of view while row 0 is at the top.
     RECT rect;
@@ -139,33 +145,138 @@ TEST_F(Refresh, SelectedStatusStaysSelectedAndInView)
     ASSERT_LT(List().GetCountPerPage(), 8);
 
     struct Case {
+        int top;      // the view's top row before
         int selected; // -1: the selection is cleared
         int arriving;
-        int expected;
+        int topAfter;
+        int selectedAfter;
+        bool newestSelected;
     };
-    const Case cases[] = {{5, 3, 8}, {0, 2, 0}, {-1, 1, 0}};
+    const Case cases[] = {
+        {5, 0, 3, 8, 3, false}, // scrolled down: all holds still
+        {0, 5, 3, 0, 8, false}, // at the top: the newest come into view
+        {0, 0, 2, 0, 0, true},  // reading at the top: the newest selected
+        {0, -1, 1, 0, 0, true},
+        {4, -1, 2, 6, -1, false},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.selected);
+        SCOPED_TRACE(std::to_string(c.top) + " / " + std::to_string(c.selected));
         List().EnsureVisible(0, false);
-        const std::string detail = DetailText();
-        if (c.selected >= 0) {
+        if (c.selected >= 0)
             List().SetItemState(c.selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        } else {
+        else
             List().SetItemState(-1, 0, LVIS_SELECTED);
-        }
+        Frame().timelineView.ScrollTopTo(c.top);
         harness.PumpPending();
-        EXPECT_EQ(c.selected >= 0 ? texts[IdAt(c.selected)] + "\r\n" : detail, DetailText());
-        const std::string chosen = c.selected > 0 ? IdAt(c.selected) : "";
-        List().EnsureVisible(0, false);
+        ASSERT_EQ(c.top, List().GetTopIndex());
+        const std::string topId = IdAt(c.top);
+        const std::string chosen = c.selected >= 0 ? IdAt(c.selected) : "";
 
+        // Selecting a row above read it, if it was unread.
+        const int unread = Frame().readingPlace.UnreadCount() + c.arriving;
         AddStatuses(c.arriving);
         FetchNow();
-        ASSERT_EQ(c.expected, List().GetSelectedIndex());
-        EXPECT_EQ(chosen.empty() ? newest : chosen, IdAt(c.expected));
-        EXPECT_EQ(texts[IdAt(c.expected)] + "\r\n", DetailText());
-        const int top = List().GetTopIndex();
-        EXPECT_LE(top, c.expected);
-        EXPECT_LT(c.expected, top + List().GetCountPerPage());
+        EXPECT_EQ(c.topAfter, List().GetTopIndex());
+        EXPECT_EQ(c.newestSelected ? 0 : c.selectedAfter, List().GetSelectedIndex());
+        if (c.top > 0) {
+            EXPECT_EQ(topId, IdAt(c.topAfter));
+        }
+        if (c.selectedAfter >= 0) {
+            EXPECT_EQ(c.newestSelected ? newest : chosen, IdAt(c.selectedAfter));
+            EXPECT_EQ(texts[IdAt(c.selectedAfter)] + "\r\n", DetailText());
+        }
+        // The program's own selection reads nothing.
+        EXPECT_EQ("未読 " + std::to_string(unread) + " 件", PaneText(frame, unreadPaneString));
+    }
+}
+
+// The reading keys, while the list has the focus: Space selects the oldest
+// unread status (and reads it), beeping when there is none; J the next
+// older, K the next newer one. Typed into the compose box they are text.
+TEST_F(Refresh, SpaceReadsTheOldestUnreadAndJAndKMoveByOne)
+{
+    Start(10);
+    MainFrame& frame = Frame();
+    AddStatuses(3);
+    FetchNow();
+    ASSERT_EQ("未読 3 件", PaneText(frame, unreadPaneString));
+    List().SetFocus();
+    ASSERT_TRUE(harness.Press({VK_SPACE}));
+    EXPECT_EQ(2, List().GetSelectedIndex());
+    EXPECT_EQ("未読 2 件", PaneText(frame, unreadPaneString));
+    ASSERT_TRUE(harness.Press({'J'}));
+    EXPECT_EQ(3, List().GetSelectedIndex());
+    ASSERT_TRUE(harness.Press({'K'}));
+    ASSERT_TRUE(harness.Press({'K'}));
+    EXPECT_EQ(1, List().GetSelectedIndex());
+    EXPECT_EQ("未読 1 件", PaneText(frame, unreadPaneString));
+    ASSERT_TRUE(harness.Press({VK_SPACE}));
+    ASSERT_TRUE(harness.Press({VK_SPACE})); // none left: a beep, nothing moves
+    EXPECT_EQ(0, List().GetSelectedIndex());
+    EXPECT_EQ("", PaneText(frame, unreadPaneString));
+
+    ::SetFocus(frame.composeView.Edit().handle);
+    ASSERT_TRUE(harness.Press({'J', VK_SPACE, 'K'}));
+    EXPECT_EQ(0, List().GetSelectedIndex());
+    EXPECT_EQ("j k", WindowText(frame.composeView.Edit().handle));
+}
+
+// The read mark (the newest status the user read) is kept in the settings
+// file when the program ends; at the next start the statuses newer than it
+// are unread. A value that is no status id is ignored.
+TEST_F(Refresh, ReadMarkSurvivesARestart)
+{
+    Start(6);
+    List().SetItemState(3, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    const std::string read = IdAt(3);
+    harness.Close();
+    char mark[32] = "";
+    ::GetPrivateProfileStringA("TWITTER", "LAST_READ", "", mark, sizeof mark, FrameHarness::SettingsPath().c_str());
+    EXPECT_EQ(read, mark);
+
+    AddStatuses(2);
+    FrameHarness again;
+    ASSERT_TRUE(again.Create());
+    ASSERT_TRUE(again.PumpUntilShown(newest, 20000));
+    EXPECT_EQ("未読 5 件", PaneText(again.Frame(), unreadPaneString)); // rows 0 to 4 are newer
+    again.Close();
+
+    ::WritePrivateProfileStringA("TWITTER", "LAST_READ", "12ab", FrameHarness::SettingsPath().c_str());
+    FrameHarness third;
+    ASSERT_TRUE(third.Create());
+    ASSERT_TRUE(third.PumpUntilShown(newest, 20000));
+    EXPECT_EQ("", PaneText(third.Frame(), unreadPaneString));
+    third.Close();
+}
+
+// A status that mentions the account has a tint of its own; an unread row
+// has a bar in the highlight colour along its left edge.
+TEST_F(Refresh, MentionsAreTintedAndUnreadRowsMarked)
+{
+    Start(3);
+    const std::string mention = AddNewestStatus("friend", "hello @READER, see this");
+    texts[mention] = "hello @READER, see this";
+    AddStatuses(1);
+    FetchNow();
+    ASSERT_EQ(mention, IdAt(1));
+    const std::vector<COLORREF> pixels = ListPixels();
+    RECT client;
+    List().GetClientRect(&client);
+    RECT row;
+    List().GetItemRect(1, &row, LVIR_BOUNDS);
+    const int width = client.right - client.left;
+    const auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; };
+    const int middle = (row.top + row.bottom) / 2;
+    EXPECT_EQ(RGB(255, 240, 200), at(row.right - 20, middle)) << std::hex << at(row.right - 20, middle);
+    // The bar's middle: the control draws the row a little in from the edge.
+    EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), at(row.left + 3, middle));
+    List().GetItemRect(3, &row, LVIR_BOUNDS);
+    EXPECT_NE(::GetSysColor(COLOR_HIGHLIGHT), at(row.left + 3, (row.top + row.bottom) / 2)) << "read before";
+    if (const char* folder = std::getenv("LARKSPUR_SCREENSHOTS")) {
+        RECT window;
+        Frame().GetWindowRect(&window);
+        WriteBitmap(std::string(folder) + "\\unread-and-mention.bmp", harness.SettledPixels(window),
+                    window.right - window.left, window.bottom - window.top);
     }
 }
 
