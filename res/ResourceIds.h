@@ -51,6 +51,7 @@
 #define findCommand 32785
 #define findNextCommand 32786
 #define findPreviousCommand 32787
+#define replyCommand 32788
 #define sendCommand 1004
 #define newCommand 57600
 #define copyCommand 57634

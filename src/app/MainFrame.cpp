@@ -5,6 +5,7 @@
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "SettingsDialog.h"
+#include "Drafts.h"
 #include "FetchCycle.h"
 #include "StatusPosts.h"
 #include "TimelineModel.h"
@@ -131,6 +132,7 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
         loop->AddIdleHandler(this);
     }
 
+    TakeBackDrafts();
     timelineView.listRefreshEnabled = 1;
     fetchPending = true;
     StartFetch();
@@ -182,7 +184,7 @@ void MainFrame::CreatePanes()
     outerSplitter.SetSplitterPanes(detailView, innerSplitter);
     outerSplitter.SetDefaultActivePane(1);
 
-    timelineView.Setup(Icons().SmallIcons(), composeView.Edit(), &shownTimeline, &readingPlace);
+    timelineView.Setup(Icons().SmallIcons(), &composeView, &shownTimeline, &readingPlace);
 
     UpdateLayout();
 
@@ -254,12 +256,35 @@ LRESULT MainFrame::OnItemChanged(UINT, WPARAM, LPARAM lParam, bool&)
     return 0;
 }
 
-// What is kept at exit is written while the window still has it.
+// What is kept at exit is written while the window still has it: the read
+// mark, and what the user wrote and has not got onto the site (the compose
+// box and the failed posts waiting), which the next start gives back.
 LRESULT MainFrame::OnDestroy(UINT, WPARAM, LPARAM, bool& handled)
 {
     readingPlace.SaveMark(iniPath, true);
+    Drafts drafts;
+    drafts.compose = {composeView.Text(), composeView.ReplyTo()};
+    FailedPost post;
+    while (TakeFailedPost(post))
+        drafts.failed.push_back(post);
+    if (!SaveDrafts(iniPath, drafts)) {
+        for (auto failed = drafts.failed.rbegin(); failed != drafts.failed.rend(); ++failed)
+            KeepFailedPost(*failed);
+    }
     handled = false;
     return 0;
+}
+
+// What the last run kept: the box gets its text back at once, the failed
+// posts come back through the queue, one a tick, as any failed post does.
+void MainFrame::TakeBackDrafts()
+{
+    Drafts drafts;
+    TakeDrafts(iniPath, drafts);
+    if (!drafts.compose.text.empty())
+        composeView.GiveBack(drafts.compose.text.c_str(), drafts.compose.inReplyTo.c_str());
+    for (auto failed = drafts.failed.rbegin(); failed != drafts.failed.rend(); ++failed)
+        KeepFailedPost(*failed);
 }
 
 LRESULT MainFrame::OnAutoReload(UINT, WPARAM, LPARAM, bool&)

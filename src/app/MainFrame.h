@@ -105,6 +105,7 @@ private:
 
     void CreateBars();
     void CreatePanes();
+    void TakeBackDrafts();
     // The one way saved settings take effect, whoever saved them (the first
     // start, the settings command, the dialog after a failed login): the
     // interval; a changed account's empty list and a fetch as soon as none

@@ -121,7 +121,7 @@ void MainFrame::TakeBackFailedPost()
     }
     FailedPost post;
     if (composeView.IsEmpty() && TakeFailedPost(post)) {
-        composeView.GiveBack(post.text.c_str());
+        composeView.GiveBack(post.text.c_str(), post.inReplyTo.c_str());
         statusLine.postFailed = true;
     }
 }

@@ -3,10 +3,13 @@
 #ifndef LARKSPUR_WEB_HOST
 #error "LARKSPUR_WEB_HOST must name the service's web host"
 #endif
+#ifndef LARKSPUR_WEB_SCHEME
+#error "LARKSPUR_WEB_SCHEME must name the scheme of the site's pages"
+#endif
 
 const char* WebBaseAddress()
 {
-    return "http://" LARKSPUR_WEB_HOST "/";
+    return LARKSPUR_WEB_SCHEME "://" LARKSPUR_WEB_HOST "/";
 }
 
 const char* SignInAddress()
@@ -16,5 +19,5 @@ const char* SignInAddress()
 
 const char* StatusUpdateAddress()
 {
-    return "http://" LARKSPUR_WEB_HOST "/status/update";
+    return LARKSPUR_WEB_SCHEME "://" LARKSPUR_WEB_HOST "/status/update";
 }

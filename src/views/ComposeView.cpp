@@ -1,6 +1,7 @@
 #include "ComposeView.h"
 
 #include "LinkActions.h"
+#include "LinkText.h"
 #include "PaneText.h"
 #include "PopupMenu.h"
 #include "ResourceIds.h"
@@ -8,6 +9,7 @@
 #include "ViewFormat.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -180,14 +182,30 @@ void ComposeView::UpdateCounter()
 {
     char text[counterTextSize] = "";
     edit.GetWindowText(text, sizeof text);
+    // Once the text no longer begins with the @name, it answers nobody.
+    if (replyId[0] != 0 && !StartsWithMention(text, replyName)) {
+        replyId[0] = 0;
+        replyName[0] = 0;
+    }
     char left[16];
     std::snprintf(left, sizeof left, "%d", CharactersLeft(text));
     counter.SetWindowText(left);
     edit.SetBackgroundColor(IsDirectMessageText(text) ? directMessageColour : white);
 }
 
-void ComposeView::GiveBack(const char* text)
+void ComposeView::GiveBack(const char* text, const char* inReplyTo)
 {
+    // The name the reply began with is the one the text begins with.
+    const auto isNameByte = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    int nameLength = 0;
+    if (text[0] == '@') {
+        while (nameLength + 1 < static_cast<int>(sizeof replyName) && isNameByte(text[1 + nameLength]))
+            ++nameLength;
+    }
+    ::lstrcpynA(replyName, text + (nameLength > 0 ? 1 : 0), nameLength + 1);
+    ::lstrcpynA(replyId, nameLength > 0 ? inReplyTo : "", sizeof replyId);
     edit.SetWindowText(text);
     GETTEXTLENGTHEX length = {GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
     const LONG end = static_cast<LONG>(edit.SendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length)));
@@ -195,16 +213,36 @@ void ComposeView::GiveBack(const char* text)
     UpdateCounter();
 }
 
+std::string ComposeView::Text() const
+{
+    // The length may count characters: two bytes each at most.
+    std::vector<char> text(static_cast<size_t>(edit.GetWindowTextLength()) * 2 + 1, 0);
+    edit.GetWindowText(text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
+
+void ComposeView::StartReply(const char* statusId, const char* screenName)
+{
+    char text[300];
+    std::snprintf(text, sizeof text, "@%s ", screenName);
+    edit.SetWindowText(text);
+    ::lstrcpynA(replyName, screenName, sizeof replyName);
+    ::lstrcpynA(replyId, statusId, sizeof replyId);
+    const LONG end = CountCharacters(text);
+    edit.SetSel(end, end);
+    edit.SetFocus();
+    UpdateCounter();
+}
+
 void ComposeView::SendStatus()
 {
     // Read whole, so the post is cut between characters rather than where
     // the control's copy into a short buffer stops (a text put in from the
-    // menu may be longer than typing allows). The length may count
-    // characters: two bytes each at most.
-    std::vector<char> text(static_cast<size_t>(edit.GetWindowTextLength()) * 2 + 1, 0);
-    edit.GetWindowText(text.data(), static_cast<int>(text.size()));
-    if (!StartStatusPost(text.data()))
+    // menu may be longer than typing allows).
+    if (!StartStatusPost(Text().c_str(), replyId))
         return;
+    replyId[0] = 0;
+    replyName[0] = 0;
     ::Sleep(sendPause);
     edit.SetWindowText("");
 }

@@ -6,6 +6,8 @@
 #include "CWindowImpl.h"
 #include "DpiScale.h"
 
+#include <string>
+
 // The pane in which the user writes a status: a rich edit control limited to
 // 140 characters, a counter of the characters left and the send button. A
 // child dialog (template 202), the bottom pane of the window. A text in the
@@ -24,9 +26,20 @@ public:
 
     bool IsEmpty() const { return edit.GetWindowTextLength() == 0; }
 
-    // Puts the text of a post that failed into the box, caret at the end,
-    // counter updated. The caller gives back only into an empty box.
-    void GiveBack(const char* text);
+    // Puts the text of a post that failed (or was left at exit) into the
+    // box, caret at the end, counter updated; inReplyTo, when not empty, is
+    // the status it answered, kept while the text begins with its @name. The
+    // caller gives back only into an empty box.
+    void GiveBack(const char* text, const char* inReplyTo = "");
+
+    // A reply to the status statusId of screenName: "@name " in the box,
+    // caret at the end, the focus in it.
+    void StartReply(const char* statusId, const char* screenName);
+    // The status the text answers: its id while the text still begins with
+    // the @name the reply was started with, "" otherwise.
+    const char* ReplyTo() const { return replyId; }
+    // What the box holds (system code page), whole.
+    std::string Text() const;
 
     // Ctrl+S (table 205) for the pane, then dialog navigation inside it.
     BOOL PreTranslateMessage(MSG* message) override;
@@ -61,6 +74,9 @@ private:
     // font at any other DPI.
     UINT templateDpi = defaultDpi;
     HFONT labelFont = nullptr;
+    // The reply the text makes, if any, and the name it begins with.
+    char replyId[32] = "";
+    char replyName[256] = "";
 };
 
 #endif

@@ -222,27 +222,47 @@ char Lower(char c)
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool IsScreenName(const char* name, int length)
+{
+    if (length == 0)
+        return false;
+    for (int i = 0; i < length; ++i) {
+        if (!IsNameByte(name[i]))
+            return false;
+    }
+    return true;
+}
+
+// name (nameLength bytes) mentioned at text[at], which holds '@'.
+bool MentionAt(const char* text, int length, int at, const char* name, int nameLength)
+{
+    if (text[at] != '@' || at + 1 + nameLength > length)
+        return false;
+    for (int i = 0; i < nameLength; ++i) {
+        if (Lower(text[at + 1 + i]) != Lower(name[i]))
+            return false;
+    }
+    return !IsNameByte(text[at + 1 + nameLength]);
+}
+
 } // namespace
 
 bool MentionsName(const char* text, const char* name)
 {
     const int nameLength = static_cast<int>(std::strlen(name));
-    if (nameLength == 0)
+    if (!IsScreenName(name, nameLength))
         return false;
-    for (int i = 0; i < nameLength; ++i) {
-        if (!IsNameByte(name[i]))
-            return false;
-    }
     const int length = static_cast<int>(std::strlen(text));
     // Character by character, so an '@' that is a trail byte never counts.
     for (int at = 0; at < length; at += CharacterSize(text, length, at)) {
-        if (text[at] != '@' || at + 1 + nameLength > length)
-            continue;
-        int matched = 0;
-        while (matched < nameLength && Lower(text[at + 1 + matched]) == Lower(name[matched]))
-            ++matched;
-        if (matched == nameLength && !IsNameByte(text[at + 1 + nameLength]))
+        if (MentionAt(text, length, at, name, nameLength))
             return true;
     }
     return false;
+}
+
+bool StartsWithMention(const char* text, const char* name)
+{
+    const int nameLength = static_cast<int>(std::strlen(name));
+    return IsScreenName(name, nameLength) && MentionAt(text, static_cast<int>(std::strlen(text)), 0, name, nameLength);
 }

@@ -54,6 +54,10 @@ bool TagLinkAddress(const char* linkText, const char* webBase, char* out, int ou
 // those characters, as an e-mail address does) is mentioned nowhere.
 bool MentionsName(const char* text, const char* name);
 
+// True when text begins with "@" and name (a screen name, ASCII letters in
+// either case), and no name character follows: the form of a reply to name.
+bool StartsWithMention(const char* text, const char* name);
+
 // The author's page: webBase + the screen name in UTF-8, percent-encoded (as
 // above).
 // False (out empty) when it does not fit out.

@@ -1,11 +1,14 @@
 #include "TimelineView.h"
 
 #include "CRichEditCtrl.h"
+#include "ComposeView.h"
 #include "LinkActions.h"
 #include "LinkText.h"
 #include "TextFunctions.h"
 #include "ViewFormat.h"
 #include "WebAddress.h"
+
+#include <cstring>
 
 // The timeline menu's commands. Each acts on the status the menu was opened
 // on and writes into the compose box; the box's counter and colour follow
@@ -46,6 +49,16 @@ LRESULT TimelineView::OnRetweet(UINT, WPARAM, LPARAM, bool&)
     char text[composeTextSize];
     FormatRetweet(menuEntry.screenName, stripped, text, sizeof text);
     FillCompose(composeEdit, text, false);
+    return 0;
+}
+
+LRESULT TimelineView::OnReply(UINT, WPARAM, LPARAM, bool&)
+{
+    if (!menuEntryValid || compose == nullptr)
+        return 0;
+    char statusId[sizeof menuEntry.statusId + 1] = "";
+    std::memcpy(statusId, menuEntry.statusId, sizeof menuEntry.statusId);
+    compose->StartReply(statusId, menuEntry.screenName);
     return 0;
 }
 

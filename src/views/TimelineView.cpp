@@ -6,6 +6,7 @@
 #include "TextFunctions.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
+#include "ComposeView.h"
 #include "ViewFormat.h"
 
 namespace {
@@ -34,7 +35,7 @@ HWND TimelineView::Create(HWND parent, UINT id)
     return CWindowImpl<TimelineView, CListViewCtrl>::Create(parent, none, nullptr, listStyle, WS_EX_CLIENTEDGE, id);
 }
 
-void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineReader* shownRows,
+void TimelineView::Setup(HIMAGELIST smallIcons, ComposeView* composeView, const TimelineReader* shownRows,
                          const RowMarks* rowMarks)
 {
     SetExtendedListViewStyle(LVS_EX_FULLROWSELECT, 0);
@@ -49,7 +50,8 @@ void TimelineView::Setup(HIMAGELIST smallIcons, HWND compose, const TimelineRead
     column.iSubItem = 1;
     InsertColumn(1, column);
     SetImageList(smallIcons, LVSIL_SMALL);
-    composeEdit = compose;
+    compose = composeView;
+    composeEdit = composeView->Edit().handle;
     rows = shownRows;
     marks = rowMarks;
 }
@@ -63,6 +65,7 @@ bool TimelineView::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam
         OnCommand<TimelineView>(directMessageCommand, &TimelineView::OnDirectMessage),
         OnCommand<TimelineView>(openHomePageCommand, &TimelineView::OnOpenHomePage),
         OnCommand<TimelineView>(retweetCommand, &TimelineView::OnRetweet),
+        OnCommand<TimelineView>(replyCommand, &TimelineView::OnReply),
         OnReflectedNotifyCode<TimelineView>(LVN_GETDISPINFOA, &TimelineView::OnGetDispInfo),
         OnMessage<TimelineView>(WM_KEYDOWN, &TimelineView::OnKeyDown),
         OnMessage<TimelineView>(WM_CHAR, &TimelineView::OnChar),
@@ -197,7 +200,14 @@ void TimelineView::ScrollTopTo(int row)
 // control's own, the arrows and Home, End and the page keys among them.
 LRESULT TimelineView::OnKeyDown(UINT, WPARAM wParam, LPARAM, bool& handled)
 {
-    const bool plain = ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    const bool plain = !control && ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
+    if (wParam == 'R' && control && ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
+        menuEntryValid = GetSelectedEntry(menuEntry);
+        bool unused = true;
+        OnReply(WM_COMMAND, replyCommand, 0, unused);
+        return 0;
+    }
     if (!plain || (wParam != VK_SPACE && wParam != 'J' && wParam != 'K')) {
         handled = false;
         return 0;

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+class ComposeView;
 class TimelineReader;
 
 // What a row shows besides its status, and where Space goes: told by the
@@ -31,7 +32,8 @@ protected:
 // itself, 40 pixels high at 96 DPI (every size scales with dpi), with the
 // author's picture, the names and the wrapped status text. It also owns the timeline's context menu and its
 // commands (TimelineCommands.cpp). While it has the focus, Space selects the
-// oldest unread status, J the next older and K the next newer one.
+// oldest unread status, J the next older and K the next newer one, and
+// Ctrl+R answers the selected status.
 class TimelineView : public CWindowImpl<TimelineView, CListViewCtrl> {
 public:
     static const int rowHeight = 40;
@@ -46,7 +48,7 @@ public:
     // of the store the rows come from, their marks, and the compose box the
     // menu commands write into. The image list is shared: the list never
     // destroys it.
-    void Setup(HIMAGELIST smallIcons, HWND composeEdit, const TimelineReader* rows, const RowMarks* marks);
+    void Setup(HIMAGELIST smallIcons, ComposeView* compose, const TimelineReader* rows, const RowMarks* marks);
 
     // Selects row, as the user's own choice would, and scrolls it into view.
     void SelectRow(int row);
@@ -73,6 +75,7 @@ private:
     LRESULT OnDirectMessage(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnOpenHomePage(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnRetweet(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnReply(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnGetDispInfo(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnKeyDown(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnChar(UINT, WPARAM, LPARAM, bool&);
@@ -86,6 +89,7 @@ private:
     void PaintRow(const DRAWITEMSTRUCT& item);
     void PaintRowOn(HDC dc, const DRAWITEMSTRUCT& item);
 
+    ComposeView* compose = nullptr;
     HWND composeEdit = nullptr;
     const TimelineReader* rows = nullptr;
     const RowMarks* marks = nullptr;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -88,6 +90,88 @@ TEST(PostRecovery, EveryFailureOfOneTickComesBackInOrder)
     frame.composeView.Edit().SetWindowText("");
     EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "second failure"; }, 2500));
     EXPECT_EQ("投稿できませんでした", PaneText(frame, 0));
+}
+
+// Nothing typed is lost when the window closes: what the box holds (a reply
+// here) and every failed post still waiting are kept in the settings file
+// and given back at the next start, the reply with them.
+TEST(PostRecovery, TypedTextAndFailedPostsSurviveACloseAndAStart)
+{
+    std::string answered;
+    std::string ini;
+    {
+        FrameHarness harness;
+        ASSERT_TRUE(StartSignedIn(harness));
+        MainFrame& frame = harness.Frame();
+        answered = AddNewestStatus("bob", "what do you think?");
+        frame.tickCount = frame.reloadInterval + 1;
+        ASSERT_TRUE(harness.PumpUntilShown(answered, 20000));
+        frame.composeView.StartReply(answered.c_str(), "bob");
+        frame.composeView.Edit().ReplaceSel("I agree");
+        // The box holds text: the failures wait in the queue.
+        ASSERT_TRUE(SiteControl::Route("path=/status/update&status=500&body=oops"));
+        RunStatusPost("first failure\r\nwith a second line \\ and \x83\x5c");
+        RunStatusPost("second failure");
+        harness.Close();
+        std::ifstream file(FrameHarness::SettingsPath(), std::ios::binary);
+        ini.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    EXPECT_NE(std::string::npos, ini.find("[DRAFT]")) << ini;
+    SiteControl::Post("route/clear");
+
+    FrameHarness harness;
+    ASSERT_TRUE(harness.Create());
+    MainFrame& frame = harness.Frame();
+    ASSERT_TRUE(harness.Pump([] { return serviceSession.fetchBusy.load() == 0; }, 20000));
+    EXPECT_EQ("@bob I agree", WindowText(frame.composeView.Edit()));
+    EXPECT_EQ(answered, frame.composeView.ReplyTo());
+    frame.SendMessage(WM_COMMAND, sendCommand);
+    EXPECT_TRUE(harness.Pump([] { return SiteControl::Last("status") == "@bob I agree"; }, 10000));
+    EXPECT_EQ(answered, SiteControl::Last("reply-to"));
+    for (const char* text : {"first failure\r\nwith a second line \\ and \x83\x5c", "second failure"}) {
+        EXPECT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == text; }, 5000))
+            << WindowText(frame.composeView.Edit());
+        frame.composeView.Edit().SetWindowText("");
+    }
+    harness.Close();
+    // Given back once: the next start finds nothing.
+    FrameHarness third;
+    ASSERT_TRUE(third.Create());
+    harness.Pump([] { return false; }, 1500);
+    EXPECT_EQ("", WindowText(third.Frame().composeView.Edit()));
+    third.Close();
+    FrameHarness::WriteSettings("");
+}
+
+// A reply (the list's menu, or Ctrl+R) carries the status's id while the
+// text begins with its @name; edited into an ordinary status, none.
+TEST(PostRecovery, ReplyCarriesTheStatusIdUntilItsNameGoes)
+{
+    FrameHarness harness;
+    ASSERT_TRUE(StartSignedIn(harness));
+    MainFrame& frame = harness.Frame();
+    const std::string answered = AddNewestStatus("carol", "a question");
+    frame.tickCount = frame.reloadInterval + 1;
+    ASSERT_TRUE(harness.PumpUntilShown(answered, 20000));
+    const int row = frame.shownTimeline.IndexOf(answered.c_str());
+    frame.timelineView.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SetFocus(frame.timelineView);
+    ASSERT_TRUE(harness.Press({VK_CONTROL, 'R'}));
+    EXPECT_EQ("@carol ", WindowText(frame.composeView.Edit()));
+    EXPECT_EQ(frame.composeView.Edit().handle, ::GetFocus());
+    ASSERT_TRUE(harness.Press({'Y', 'E', 'S'}));
+    frame.SendMessage(WM_COMMAND, sendCommand);
+    ASSERT_TRUE(harness.Pump([] { return SiteControl::Last("status") == "@carol yes"; }, 10000));
+    EXPECT_EQ(answered, SiteControl::Last("reply-to"));
+
+    frame.timelineView.PostMessage(WM_COMMAND, replyCommand);
+    ASSERT_TRUE(harness.Pump([&] { return WindowText(frame.composeView.Edit()) == "@carol "; }, 3000));
+    frame.composeView.Edit().SetWindowText("no longer a reply");
+    frame.SendMessage(WM_COMMAND, sendCommand);
+    ASSERT_TRUE(harness.Pump([] { return SiteControl::Last("status") == "no longer a reply"; }, 10000));
+    EXPECT_EQ("", SiteControl::Last("reply-to"));
+    harness.Close();
+    FrameHarness::WriteSettings("");
 }
 
 } // namespace

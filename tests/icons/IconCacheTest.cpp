@@ -486,8 +486,9 @@ TEST_F(IconCacheTest, ARoundEndsAfterThirtySeconds)
 {
     std::vector<std::string> urls;
     for (const char* name : {"41x41.png", "42x42.png", "43x43.png"}) {
-        if (urls.size() < 2)
+        if (urls.size() < 2) {
             ASSERT_TRUE(SiteControl::Route(std::string("path=/images/round/") + name + "&count=1&trickle=1000"));
+        }
         urls.push_back(ImageUrl("round", name));
     }
     const ULONGLONG start = GetTickCount64();

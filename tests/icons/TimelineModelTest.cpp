@@ -2,6 +2,7 @@
 
 #include "IconCache.h"
 #include "SiteControl.h"
+#include "WebAddress.h"
 #include "TimelineStore.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ namespace {
 TEST(TimelineModel, ScrapedPageFillsTheStoreAndTheIconCache)
 {
     ASSERT_TRUE(SiteControl::Reset());
-    const std::string base = "http://" + SiteControl::Host() + "/";
+    const std::string base = WebBaseAddress();
     const std::string icon = base + "images/model/36x36.png";
     std::string page;
     for (const char* id : {"1001", "1002"})

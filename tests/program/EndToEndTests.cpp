@@ -1,6 +1,7 @@
 #include "ProgramProcess.h"
 #include "ScreenInput.h"
 #include "SiteControl.h"
+#include "WebAddress.h"
 #include "TempFolder.h"
 
 #include <richedit.h>
@@ -125,7 +126,7 @@ TEST(ProgramEndToEnd, ReadWriteRetweetOpenLinksAndClose)
     EXPECT_TRUE(PollUntil([&] { return BrowserLogFrom(browserLog, logStart) == firstOpened; }, waitMs))
         << BrowserLogFrom(browserLog, logStart);
     ClickAt(CharacterPoint(detail, static_cast<int>(shown.find("@alice")) + 2));
-    const std::string bothOpened = firstOpened + "http://" + SiteControl::Host() + "/alice\n";
+    const std::string bothOpened = firstOpened + WebBaseAddress() + "alice\n";
     EXPECT_TRUE(PollUntil([&] { return BrowserLogFrom(browserLog, logStart) == bothOpened; }, waitMs))
         << BrowserLogFrom(browserLog, logStart);
     SaveScreenshot("e2e-5-links", {frame});
@@ -133,6 +134,10 @@ TEST(ProgramEndToEnd, ReadWriteRetweetOpenLinksAndClose)
     // Closing ends the run with exit code 1.
     ::PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(1, program.WaitForExit(10000));
+    // Nothing of the run went to the site in clear: the sign-in, the
+    // timeline, the post and the pictures all over TLS.
+    EXPECT_EQ(0, SiteControl::CountInLog("http ")) << SiteControl::Log();
+    EXPECT_GT(SiteControl::CountInLog("https GET / 200"), 0);
 }
 
 } // namespace

@@ -71,7 +71,7 @@ TEST_F(ProgramLifecycle, ClosingTheWindowEndsTheProcessWithCodeOne)
          }},
         // The sign-in's first request never gets an answer.
         {"fetch-hangs", [] { return SiteControl::Route("path=/&hang=1"); },
-         [](const ProgramProcess&, HWND) { return SiteControl::CountInLog("http POST / 0") == 1; }},
+         [](const ProgramProcess&, HWND) { return SiteControl::CountInLog(SiteControl::Scheme() + " POST / 0") == 1; }},
         // The worker's box waits for the user while the window goes on.
         {"overload-box-open", [] { return SiteControl::Post("overload", "on=1"); },
          [](const ProgramProcess& run, HWND) {

@@ -73,7 +73,7 @@ std::string DescribeMenu(int id)
 TEST(ResourceTest, PopupMenusHoldTheirItemsInOrder)
 {
     EXPECT_EQ("TWEET_POPUP|32772 コピー(&C)", DescribeMenu(detailMenuResource));
-    EXPECT_EQ("POPUP|32777 ダイレクトメッセージ(&D)|32784 ReTweet(&R)|-|32783 ホームをブラウザで表示(&H)",
+    EXPECT_EQ("POPUP|32788 返信(&P)|32777 ダイレクトメッセージ(&D)|32784 ReTweet(&R)|-|32783 ホームをブラウザで表示(&H)",
               DescribeMenu(timelineMenuResource));
     EXPECT_EQ("POPUP|57635 切り取り(&T)|57634 コピー(&C)|57637 貼り付け(&P)|32779 削除(&D)|-|32780 すべて選択(&L)",
               DescribeMenu(composeMenuResource));

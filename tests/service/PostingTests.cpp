@@ -1,6 +1,7 @@
 #include "ServiceSession.h"
 #include "ServiceTesting.h"
 #include "SiteControl.h"
+#include "WebAddress.h"
 #include "StatusPosts.h"
 #include "StatusUpdate.h"
 #include "TimelineModel.h"
@@ -20,7 +21,7 @@ using namespace ServiceTesting;
 std::string StatusBlock(const std::string& id, const std::string& text)
 {
     return "<li class=\"hentry u-dave status\" id=\"status_" + id + "\"><img alt=\"Dave\" src=\"\" />"
-        "<strong><a href=\"http://" + SiteControl::Host() + "/dave\">dave</a></strong>"
+        "<strong><a href=\"" + std::string(WebBaseAddress()) + "dave\">dave</a></strong>"
         "<span class=\"entry-content\">" + text + "</span>"
         "<span data=\"{time:'Mon Jan 04 09:05:07 +0000 2010'}\"><a href=\"/dave/status/" + id + "\">x</a></span>"
         "<ul><li>reply</li></ul></li>\n";

@@ -2,6 +2,7 @@
 #include "ServiceTesting.h"
 #include "SiteControl.h"
 #include "StatusPosts.h"
+#include "WebAddress.h"
 #include "Waiting.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,10 @@ TEST(Recovery, EveryFailedPostKeepsItsText)
         {"server error", "route path=/status/update&status=500&body=oops", "recovery on error", true, true},
         {"sessions forgotten", "forget-sessions", "recovery refused", true, false},
         {"server down", "offline ms=3000", "recovery offline", true, true},
+        // A site that answers a signed-out post with its front page.
+        {"signed-out front page", "route path=/status/update&body="
+                                      + SiteControl::Encode(std::string("<form action=\"") + SignInAddress() + "\">"),
+         "recovery signed out", true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -52,6 +57,18 @@ TEST(Recovery, EveryFailedPostKeepsItsText)
         EXPECT_FALSE(TakeFailedPost(post));
         ASSERT_TRUE(SiteIsBack());
     }
+    SiteControl::Post("route/clear");
+
+    // However many fail, every text is kept, in order.
+    ASSERT_TRUE(SiteControl::Route("path=/status/update&status=500&body=oops"));
+    for (int i = 0; i < 20; ++i)
+        RunStatusPost(("kept " + std::to_string(i)).c_str());
+    FailedPost post;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(TakeFailedPost(post)) << i;
+        EXPECT_EQ("kept " + std::to_string(i), post.text);
+    }
+    EXPECT_FALSE(TakeFailedPost(post));
     SiteControl::Post("route/clear");
 
     // Cut for its buffer between characters: 299 bytes end inside a kana.

@@ -34,7 +34,7 @@ TEST_F(SignInTest, KeepsTheScrapedTokenAndSendsItBack)
     EXPECT_EQ(token, SiteControl::Last("login-token"));
     EXPECT_EQ("alice", SiteControl::Last("login-user"));
     // The front page is posted with an empty body, the form goes over TLS.
-    EXPECT_EQ(1, SiteControl::CountInLog("http POST / "));
+    EXPECT_EQ(1, SiteControl::CountInLog(SiteControl::Scheme() + " POST / "));
     EXPECT_EQ(1, SiteControl::CountInLog("https POST /sessions "));
     EXPECT_EQ("authenticity_token=" + token + "&session%5Busername_or_email%5D=alice&session%5Bpassword%5D=wonderland&q=",
               SiteControl::Last("login-form"));

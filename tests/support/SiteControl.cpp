@@ -53,8 +53,15 @@ int Exchange(const std::string& request, std::string* body)
 
 std::string Host()
 {
-    std::string base = WebBaseAddress();   // "http://HOST/"
-    return base.substr(7, base.size() - 8);
+    const std::string base = WebBaseAddress(); // "SCHEME://HOST/"
+    const size_t start = base.find("://") + 3;
+    return base.substr(start, base.size() - start - 1);
+}
+
+std::string Scheme()
+{
+    const std::string base = WebBaseAddress();
+    return base.substr(0, base.find("://"));
 }
 
 int Port()

@@ -8,8 +8,10 @@
 // host the client was built for, so it never goes through the code under test.
 namespace SiteControl {
 
-// "localhost:PORT", the web host the client was built for.
+// "localhost:PORT", the web host the client was built for, and the scheme
+// of its pages ("https", or "http" for a build without TLS).
 std::string Host();
+std::string Scheme();
 int Port();
 
 // Form-encodes one value ('+' for space, %XX for everything but [A-Za-z0-9*-._]).

@@ -182,7 +182,7 @@ TEST_F(Transport, SecurePostCarriesTheReferrerOverTls)
     EXPECT_TRUE(HasHeader(echo, "Content-Type: application/x-www-form-urlencoded")) << echo;
     EXPECT_EQ("a=1&b=%26+x", EchoBody(echo));
 
-    ASSERT_TRUE(PostForm(Url("/__echo/plain").c_str(), "q=", text));
+    ASSERT_TRUE(PostForm(("http://" + SiteControl::Host() + "/__echo/plain").c_str(), "q=", text));
     const std::string plain(text);
     EXPECT_EQ("http", EchoField(plain, "scheme"));
     EXPECT_EQ("POST /__echo/plain HTTP/1.1", EchoField(plain, "request-line"));
