@@ -107,7 +107,7 @@ TEST(PostRecovery, TypedTextAndFailedPostsSurviveACloseAndAStart)
         frame.tickCount = frame.reloadInterval + 1;
         ASSERT_TRUE(harness.PumpUntilShown(answered, 20000));
         frame.composeView.StartReply(answered.c_str(), "bob");
-        frame.composeView.Edit().ReplaceSel("I agree");
+        frame.composeView.Edit().SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("I agree"));
         // The box holds text: the failures wait in the queue.
         ASSERT_TRUE(SiteControl::Route("path=/status/update&status=500&body=oops"));
         RunStatusPost("first failure\r\nwith a second line \\ and \x83\x5c");
