@@ -77,7 +77,7 @@ TEST_F(PaneTest, TimelineMenuNeedsASelectedRow)
     ClickAt(RowPoint(bobStatusId), true);
     ASSERT_TRUE(Pump([&] { return watcher.Seen() == 1; }));
     EXPECT_EQ(list.GetSelectedIndex(), Frame().shownTimeline.IndexOf(bobStatusId));
-    const std::vector<UINT> items = {directMessageCommand, retweetCommand, 0, openHomePageCommand};
+    const std::vector<UINT> items = {replyCommand, directMessageCommand, retweetCommand, 0, openHomePageCommand};
     EXPECT_EQ(items, Ids(watcher.Last()));
     EXPECT_TRUE(Greyed(watcher.Last()).empty());
     ExpectOrigin(RowPoint(bobStatusId), watcher);
