@@ -100,6 +100,10 @@ private:
     void ShowFindResult(const FindJob& job);
 
     void CreateBars();
+    void CreateToolBar();
+    void ShowToolBar();
+    void RebuildToolBar();
+    void SetBarsDpi();
     void CreatePanes();
     // The one way saved settings take effect, whoever saved them (the first
     // start, the settings command, the dialog after a failed login): the
@@ -128,6 +132,7 @@ private:
     void ShowStatusLine();
 
     HWND toolBar = nullptr;
+    CDpiFont toolBarFont;
     // The values this run uses; unsaved when the last save could not write
     // them, so the dialog shows them rather than the file's.
     SettingValues settings = {};
