@@ -264,16 +264,17 @@ LRESULT MainFrame::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
 {
     const UINT oldDpi = dpi;
     dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : defaultDpi;
+    // Read before the bars change height, which resizes the splitters.
+    const int outer = ::MulDiv(outerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
+    const int inner = ::MulDiv(innerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
     Icons().SetImageSizes(ScaleToDpi(smallPictureSize, dpi), ScaleToDpi(largePictureSize, dpi));
     detailView.SetDpi(dpi);
     composeView.SetDpi(dpi);
     timelineView.SetDpi(dpi);
     findBox.dpi = dpi;
-    SetBarsDpi();
-    const int outer = ::MulDiv(outerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
-    const int inner = ::MulDiv(innerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
     outerSplitter.SetMinimumPaneSize(ScaleToDpi(detailMinimum, dpi));
     innerSplitter.SetMinimumPaneSize(ScaleToDpi(composeMinimum, dpi));
+    SetBarsDpi();
     const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(nullptr, suggested, SWP_NOZORDER | SWP_NOACTIVATE);
     // The bars' heights changed even where the window's size did not.
