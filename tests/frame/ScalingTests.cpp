@@ -306,9 +306,10 @@ TEST_F(Scaling, DpiChangeAndBack)
 
 // To twice the DPI and back: the list's font and its header's double, as
 // does the count pane but for rounding (up to a pixel for each of its 19
-// characters, whose widths round one by one); the toolbar takes the strip
-// nearest the new DPI and taller buttons; the splitter bars grow. Back at
-// the first DPI everything is as it was.
+// characters, whose widths round one by one, and one each for its padding
+// and the grip's room); the toolbar takes the strip nearest the new DPI and
+// taller buttons; the splitter bars grow. Back at the first DPI everything
+// is as it was.
 TEST_F(Scaling, DpiChangeReachesBarsAndList)
 {
     const Bars before = MeasureBars();
@@ -318,7 +319,7 @@ TEST_F(Scaling, DpiChangeReachesBarsAndList)
     const Bars twice = MeasureBars();
     EXPECT_EQ(2 * before.listFont, twice.listFont);
     EXPECT_EQ(2 * before.headerFont, twice.headerFont);
-    EXPECT_NEAR(2 * before.countPane, twice.countPane, 19);
+    EXPECT_NEAR(2 * before.countPane, twice.countPane, 19 + 2);
     EXPECT_GT(twice.buttonHeight, before.buttonHeight);
     EXPECT_EQ(StripWidthAt(2 * dpi), twice.toolBarPicture);
     EXPECT_GT(twice.outerBar, before.outerBar);
