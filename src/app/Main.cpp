@@ -4,6 +4,7 @@
 #include "MainFrame.h"
 #include "ResourceIds.h"
 #include "TimelineModel.h"
+#include "WindowPlacement.h"
 #include "WorkerGate.h"
 
 #include <windows.h>
@@ -28,13 +29,9 @@ int RunMainWindow(LPSTR, int showCommand)
     int result = 0;
     {
         MainFrame frame;
-        // Centred on the primary screen, not clamped to it, at its DPI.
+        // Centred on the primary screen at its DPI, inside its work area.
         const UINT dpi = SystemDpi();
-        const int width = ScaleToDpi(frameWidth, dpi);
-        const int height = ScaleToDpi(frameHeight, dpi);
-        const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-        const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-        const RECT rect = {left, top, left + width, top + height};
+        const RECT rect = FirstWindowRect({ScaleToDpi(frameWidth, dpi), ScaleToDpi(frameHeight, dpi)});
         if (frame.CreateFrame(rect) != nullptr) {
             frame.ShowWindow(showCommand);
             result = loop.Run();

@@ -146,24 +146,65 @@ LRESULT MainFrame::OnCreate(UINT, WPARAM, LPARAM, bool&)
 // Steps of creation that build the toolbar in its rebar and the status bar.
 void MainFrame::CreateBars()
 {
-    toolBar = CreateSimpleToolBarCtrl(mainFrameResource,
-                                                 barStyle | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN
-                                                     | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_LIST,
-                                      topBarId, toolBarStrips, toolBarStripCount, dpi);
+    CreateToolBar();
     CreateSimpleReBarCtrl(barStyle | RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER);
-    AddSimpleReBarBand(toolBar, true);
-
-    const UINT textButtons[] = {settingsCommand, autoReloadCommand, findCommand};
-    ShowButtonTexts(appModule.GetResourceInstance(), toolBar, textButtons, 3);
-    FitToolBarBand(topBar, toolBar);
+    ShowToolBar();
 
     UISetCheck(autoReloadCommand, true);
 
     statusBar = statusBarCtrl.Create(handle, readyString, barStyle | SBARS_SIZEGRIP, statusBarId);
+    statusBarCtrl.SetDpi(dpi);
     const int panes[] = {CMultiPaneStatusBarCtrl::defaultPaneId, countPaneString, unreadPaneString};
     statusBarCtrl.SetPanes(panes, 3);
     statusBarCtrl.SetPaneText(CMultiPaneStatusBarCtrl::defaultPaneId, StatusLine::readyText);
     statusBarCtrl.SetPaneText(countPaneString, "");
+}
+
+// The toolbar at the frame's DPI: the strip of pictures nearest it, the
+// toolbar's font scaled to it, and buttons sized for both.
+void MainFrame::CreateToolBar()
+{
+    toolBar = CreateSimpleToolBarCtrl(mainFrameResource,
+                                      barStyle | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS
+                                          | TBSTYLE_FLAT | TBSTYLE_LIST,
+                                      topBarId, toolBarStrips, toolBarStripCount, dpi);
+    // The toolbar's own font is made for the system DPI.
+    toolBarFont.Attach(toolBar, SystemDpi());
+    toolBarFont.SetDpi(dpi);
+    FitToolBarButtons(toolBar, dpi);
+}
+
+// The toolbar in a band of the rebar, with the buttons that show text.
+void MainFrame::ShowToolBar()
+{
+    AddSimpleReBarBand(toolBar, true);
+    const UINT textButtons[] = {settingsCommand, autoReloadCommand, findCommand};
+    ShowButtonTexts(appModule.GetResourceInstance(), toolBar, textButtons, 3);
+    FitToolBarBand(topBar, toolBar);
+}
+
+// A toolbar takes the size of its pictures only before it has any, so a new
+// one made at the new DPI takes the old one's place; the command-UI table
+// gives it the checked states at once.
+void MainFrame::RebuildToolBar()
+{
+    UIRemoveToolBar(toolBar);
+    RemoveToolBarBand(topBar, toolBar);
+    ::DestroyWindow(toolBar);
+    CreateToolBar();
+    ShowToolBar();
+    UIAddToolBar(toolBar);
+    UIUpdateToolBar();
+}
+
+// The bars at a new DPI: the toolbar made anew, the status bar's font and
+// panes, the splitters' bars. The frame lays them out when it is sized.
+void MainFrame::SetBarsDpi()
+{
+    RebuildToolBar();
+    statusBarCtrl.SetDpi(dpi);
+    outerSplitter.SetDpi(dpi);
+    innerSplitter.SetDpi(dpi);
 }
 
 // Steps of creation that build the splitters and the three panes.
@@ -171,9 +212,12 @@ void MainFrame::CreatePanes()
 {
     clientWindow = outerSplitter.Create(handle, barStyle);
     innerSplitter.Create(outerSplitter, barStyle);
+    outerSplitter.SetDpi(dpi);
+    innerSplitter.SetDpi(dpi);
     detailView.dpi = dpi;
     composeView.dpi = dpi;
     timelineView.dpi = dpi;
+    findBox.dpi = dpi;
     Icons().SetImageSizes(ScaleToDpi(smallPictureSize, dpi), ScaleToDpi(largePictureSize, dpi));
     detailView.Create(outerSplitter);
     composeView.Create(innerSplitter);
@@ -217,24 +261,28 @@ LRESULT MainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, bool&)
 }
 
 // The window moved to a display of another DPI (or that display's scale
-// changed): fonts, panes and pictures are laid out anew at the new DPI,
+// changed): fonts, panes, bars and pictures are laid out anew at the new DPI,
 // splitter bars keep their place in proportion, and the window takes the
-// rectangle the system suggests. The toolbar keeps the pictures it was made
-// with.
+// rectangle the system suggests. A find box already shown stays where it is.
 LRESULT MainFrame::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool&)
 {
     const UINT oldDpi = dpi;
     dpi = HIWORD(wParam) != 0 ? HIWORD(wParam) : defaultDpi;
+    // Read before the bars change height, which resizes the splitters.
+    const int outer = ::MulDiv(outerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
+    const int inner = ::MulDiv(innerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
     Icons().SetImageSizes(ScaleToDpi(smallPictureSize, dpi), ScaleToDpi(largePictureSize, dpi));
     detailView.SetDpi(dpi);
     composeView.SetDpi(dpi);
     timelineView.SetDpi(dpi);
-    const int outer = ::MulDiv(outerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
-    const int inner = ::MulDiv(innerSplitter.GetSplitterPos(), static_cast<int>(dpi), static_cast<int>(oldDpi));
+    findBox.dpi = dpi;
     outerSplitter.SetMinimumPaneSize(ScaleToDpi(detailMinimum, dpi));
     innerSplitter.SetMinimumPaneSize(ScaleToDpi(composeMinimum, dpi));
+    SetBarsDpi();
     const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(nullptr, suggested, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The bars' heights changed even where the window's size did not.
+    UpdateLayout();
     outerSplitter.SetSplitterPos(outer);
     innerSplitter.SetSplitterPos(inner);
     ::RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

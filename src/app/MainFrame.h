@@ -104,6 +104,10 @@ private:
     void ShowFindResult(const FindJob& job);
 
     void CreateBars();
+    void CreateToolBar();
+    void ShowToolBar();
+    void RebuildToolBar();
+    void SetBarsDpi();
     void CreatePanes();
     void TakeBackDrafts();
     // The one way saved settings take effect, whoever saved them (the first
@@ -135,6 +139,7 @@ private:
     void ShowUnreadCount();
 
     HWND toolBar = nullptr;
+    CDpiFont toolBarFont;
     // The values this run uses; unsaved when the last save could not write
     // them, so the dialog shows them rather than the file's.
     SettingValues settings = {};

@@ -13,6 +13,8 @@ HWND CMultiPaneStatusBarCtrl::Create(HWND parent, UINT textId, DWORD style, UINT
         ::DestroyWindow(created);
         return nullptr;
     }
+    // The bar's own font is made for the system DPI.
+    font.Attach(created, SystemDpi());
     return created;
 }
 
@@ -20,10 +22,6 @@ bool CMultiPaneStatusBarCtrl::SetPanes(const int* ids, int count)
 {
     if (handle == nullptr || count <= 0)
         return false;
-    int borders[3] = {};
-    GetBorders(borders);
-    const HDC dc = ::GetDC(handle);
-    const HGDIOBJ old = ::SelectObject(dc, GetFont());
     try {
         paneIds.assign(ids, ids + count);
         paneWidths.assign(static_cast<size_t>(count), 0);
@@ -31,6 +29,29 @@ bool CMultiPaneStatusBarCtrl::SetPanes(const int* ids, int count)
         paneIds.clear();
         paneWidths.clear();
     }
+    if (paneIds.empty())
+        return false;
+    MeasurePanes();
+    UpdatePanesLayout();
+    return true;
+}
+
+void CMultiPaneStatusBarCtrl::SetDpi(UINT newDpi)
+{
+    dpi = newDpi;
+    if (handle == nullptr)
+        return;
+    font.SetDpi(dpi);
+    MeasurePanes();
+    UpdatePanesLayout();
+}
+
+void CMultiPaneStatusBarCtrl::MeasurePanes()
+{
+    int borders[3] = {};
+    GetBorders(borders);
+    const HDC dc = ::GetDC(handle);
+    const HGDIOBJ old = ::SelectObject(dc, GetFont());
     for (size_t i = 0; i < paneIds.size(); ++i) {
         if (paneIds[i] == defaultPaneId)
             continue;
@@ -38,14 +59,10 @@ bool CMultiPaneStatusBarCtrl::SetPanes(const int* ids, int count)
         ::LoadStringA(appModule.GetResourceInstance(), static_cast<UINT>(paneIds[i]), text, sizeof text);
         SIZE extent = {};
         ::GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-        paneWidths[i] = extent.cx + borders[0] + 6;
+        paneWidths[i] = extent.cx + borders[0] + ScaleToDpi(6, dpi);
     }
     ::SelectObject(dc, old);
     ::ReleaseDC(handle, dc);
-    if (paneIds.empty())
-        return false;
-    UpdatePanesLayout();
-    return true;
 }
 
 int CMultiPaneStatusBarCtrl::IndexOf(int paneId) const
@@ -81,7 +98,7 @@ void CMultiPaneStatusBarCtrl::UpdatePanesLayout()
     // The grip sits inside the last pane; it gets room of its own.
     int right = client.right;
     if (GetStyle() & SBARS_SIZEGRIP)
-        right -= ::GetSystemMetrics(SM_CXVSCROLL);
+        right -= SystemMetricForDpi(SM_CXVSCROLL, dpi);
     std::vector<int> edges;
     try {
         edges.assign(paneIds.size(), -1);

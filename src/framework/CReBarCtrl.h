@@ -23,6 +23,7 @@ public:
     {
         return SendMessage(RB_INSERTBANDA, band, reinterpret_cast<LPARAM>(&info)) != FALSE;
     }
+    bool DeleteBand(int band) const { return SendMessage(RB_DELETEBAND, band) != FALSE; }
 };
 
 #endif

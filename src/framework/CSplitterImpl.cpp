@@ -26,6 +26,13 @@ void CSplitterImpl::SetSplitterPanes(HWND top, HWND bottom, bool update)
         UpdateSplitterLayout();
 }
 
+void CSplitterImpl::SetDpi(UINT dpi)
+{
+    barThickness = SystemMetricForDpi(SM_CYSIZEFRAME, dpi);
+    position = Clamp(position);
+    UpdateSplitterLayout();
+}
+
 int CSplitterImpl::Height() const
 {
     RECT client = {0, 0, 0, 0};

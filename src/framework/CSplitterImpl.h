@@ -2,9 +2,11 @@
 #define LARKSPUR_FRAMEWORK_CSPLITTERIMPL_H
 
 #include "CWindowImpl.h"
+#include "DpiScale.h"
 
 // A splitter window with a horizontal bar: a top and a bottom pane, the bar
-// between them as thick as the system's sizing frame, dragged with the mouse.
+// between them as thick as the system's sizing frame (at the splitter's DPI),
+// dragged with the mouse.
 //
 // Rules of the bar position: a requested position is clamped so that each
 // pane keeps the minimum pane size (below the minimum becomes the minimum;
@@ -30,6 +32,9 @@ public:
     void SetDefaultActivePane(int pane) { activePane = pane == 0 ? 0 : 1; }
 
     void SetMinimumPaneSize(int size) { minimumPaneSize = size; }
+    // Makes the bar as thick as the sizing frame at dpi and lays the panes
+    // out around it.
+    void SetDpi(UINT dpi);
 
     // Sets the bar position by the rules above; true when it changed.
     bool SetSplitterPos(int position, bool update = true);

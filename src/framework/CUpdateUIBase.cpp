@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <new>
 
 CUpdateUIBase::CUpdateUIBase(const Entry* entries, int count)
@@ -40,6 +41,11 @@ bool CUpdateUIBase::UIAddToolBar(HWND toolBar)
     for (State& state : states)
         state.changed = true;
     return true;
+}
+
+void CUpdateUIBase::UIRemoveToolBar(HWND toolBar)
+{
+    toolBars.erase(std::remove(toolBars.begin(), toolBars.end(), toolBar), toolBars.end());
 }
 
 bool CUpdateUIBase::UISetCheck(UINT id, bool checked)

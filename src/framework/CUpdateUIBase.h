@@ -24,6 +24,8 @@ public:
     CUpdateUIBase& operator=(const CUpdateUIBase&) = delete;
 
     bool UIAddToolBar(HWND toolBar);
+    // Before a toolbar is destroyed (one made anew takes its place).
+    void UIRemoveToolBar(HWND toolBar);
 
     // False for a command the table does not hold.
     bool UISetCheck(UINT id, bool checked);

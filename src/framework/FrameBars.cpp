@@ -63,6 +63,16 @@ int TextHeight(HWND window)
     return metrics.tmHeight;
 }
 
+// Buttons padded around a picture of this size, and tall enough for a line
+// of the toolbar's font.
+void SetButtonSize(HWND toolBar, int imageWidth, int imageHeight, UINT dpi)
+{
+    const int fontHeight = TextHeight(toolBar);
+    const int padding = ScaleToDpi(7, dpi);
+    const int height = (imageHeight > fontHeight ? imageHeight : fontHeight) + padding;
+    ::SendMessageA(toolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(imageWidth + padding, height));
+}
+
 // The width all buttons take side by side, and the height of one.
 SIZE ToolBarExtent(const CToolBarCtrl& toolBar)
 {
@@ -164,12 +174,18 @@ HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId,
         toolBar.SendMessage(TB_ADDBITMAP, images, reinterpret_cast<LPARAM>(&bitmap));
     }
     toolBar.SendMessage(TB_SETBITMAPSIZE, 0, MAKELPARAM(imageWidth, imageHeight));
-    const int fontHeight = TextHeight(created);
-    const int padding = ScaleToDpi(7, dpi);
-    const int height = (imageHeight > fontHeight ? imageHeight : fontHeight) + padding;
-    toolBar.SendMessage(TB_SETBUTTONSIZE, 0, MAKELPARAM(imageWidth + padding, height));
+    SetButtonSize(created, imageWidth, imageHeight, dpi);
     toolBar.SendMessage(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
     return created;
+}
+
+void FitToolBarButtons(HWND toolBar, UINT dpi)
+{
+    int imageWidth = 0;
+    int imageHeight = 0;
+    const HIMAGELIST images = reinterpret_cast<HIMAGELIST>(::SendMessageA(toolBar, TB_GETIMAGELIST, 0, 0));
+    if (images != nullptr && ::ImageList_GetIconSize(images, &imageWidth, &imageHeight))
+        SetButtonSize(toolBar, imageWidth, imageHeight, dpi);
 }
 
 void ShowButtonTexts(HINSTANCE instance, HWND toolBar, const UINT* commands, int count)
@@ -235,6 +251,13 @@ void FitToolBarBand(HWND reBar, HWND toolBar)
     band.cx = extent.cx;
     band.cxIdeal = extent.cx;
     bar.SetBandInfo(index, band);
+}
+
+bool RemoveToolBarBand(HWND reBar, HWND toolBar)
+{
+    const CReBarCtrl bar(reBar);
+    const int index = BandOf(bar, toolBar);
+    return index >= 0 && bar.DeleteBand(index);
 }
 
 void ShowChevronMenu(HINSTANCE instance, HWND owner, const NMREBARCHEVRON& chevron)

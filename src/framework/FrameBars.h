@@ -35,6 +35,11 @@ struct ToolBarStrip {
 HWND CreateToolBarFromResource(HINSTANCE instance, HWND parent, UINT resourceId, DWORD style, UINT id,
                                const ToolBarStrip* strips = nullptr, int stripCount = 0, UINT dpi = defaultDpi);
 
+// Sizes the buttons anew for the toolbar's present font (after it was given
+// another): as tall as the larger of a picture and a line of text, padded at
+// dpi.
+void FitToolBarButtons(HWND toolBar, UINT dpi);
+
 // Gives the buttons of these commands their short name (or, without one,
 // their whole string) as text shown beside the picture; the other buttons
 // keep showing their picture alone.
@@ -47,6 +52,8 @@ bool AddToolBarBand(HWND reBar, HWND toolBar, bool newRow);
 // Brings the band that holds toolBar up to the toolbar's present size (after
 // buttons changed), so the chevron knows what is hidden.
 void FitToolBarBand(HWND reBar, HWND toolBar);
+// Takes the band that holds toolBar out of the rebar; the toolbar remains.
+bool RemoveToolBarBand(HWND reBar, HWND toolBar);
 
 // The chevron's menu: the band's toolbar buttons beyond its visible width,
 // shown below the chevron; the chosen command goes to owner as WM_COMMAND.

@@ -32,11 +32,11 @@ LRESULT FindBox::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     ::GetMonitorInfoA(::MonitorFromWindow(GetParent(), MONITOR_DEFAULTTONEAREST), &monitor);
-    int x = owner.right + 4;
-    int y = owner.top + 120;
+    int x = owner.right + ScaleToDpi(4, dpi);
+    int y = owner.top + ScaleToDpi(120, dpi);
     if (x + width > monitor.rcWork.right) {
-        x = owner.right - width - 16;
-        y = owner.bottom - height - 96;
+        x = owner.right - width - ScaleToDpi(16, dpi);
+        y = owner.bottom - height - ScaleToDpi(96, dpi);
     }
     ::SetWindowPos(handle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;

@@ -2,6 +2,7 @@
 #define LARKSPUR_VIEWS_FINDBOX_H
 
 #include "CWindowImpl.h"
+#include "DpiScale.h"
 
 // The find box: a small modeless dialog (template findDialogResource) owned
 // by the main frame, with the text to find, 次を検索 and 前を検索, and a line
@@ -28,6 +29,9 @@ public:
     bool PreTranslate(MSG* message);
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+    // The owner's DPI, which the box's first place beside it is scaled to.
+    UINT dpi = defaultDpi;
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, bool&);

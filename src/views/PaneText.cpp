@@ -48,13 +48,7 @@ void SetPaneFont(const CRichEditCtrl& edit, UINT dpi)
 
 HFONT CreateDialogFontAt(HWND dialog, UINT templateDpi, UINT dpi)
 {
-    LOGFONTA font = {};
-    const HGDIOBJ dialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (dpi == templateDpi || dialogFont == nullptr || ::GetObjectA(dialogFont, sizeof font, &font) == 0)
-        return nullptr;
-    font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(templateDpi));
-    font.lfWidth = ::MulDiv(font.lfWidth, static_cast<int>(dpi), static_cast<int>(templateDpi));
-    return ::CreateFontIndirectA(&font);
+    return CreateFontForDpi(reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)), templateDpi, dpi);
 }
 
 void SetLabelFonts(HWND dialog, UINT templateDpi, UINT dpi, HFONT& labelFont, std::initializer_list<HWND> labels)

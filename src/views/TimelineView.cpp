@@ -32,7 +32,12 @@ CWndClassInfo& TimelineView::GetWndClassInfo()
 HWND TimelineView::Create(HWND parent, UINT id)
 {
     const RECT none = {0, 0, 0, 0};
-    return CWindowImpl<TimelineView, CListViewCtrl>::Create(parent, none, nullptr, listStyle, WS_EX_CLIENTEDGE, id);
+    const HWND created =
+        CWindowImpl<TimelineView, CListViewCtrl>::Create(parent, none, nullptr, listStyle, WS_EX_CLIENTEDGE, id);
+    // The control's own font is made for the system DPI.
+    listFont.Attach(created, SystemDpi());
+    listFont.SetDpi(dpi);
+    return created;
 }
 
 void TimelineView::Setup(HIMAGELIST smallIcons, ComposeView* composeView, const TimelineReader* shownRows,
@@ -100,6 +105,7 @@ void TimelineView::SetDpi(UINT newDpi)
 {
     const UINT oldDpi = dpi;
     dpi = newDpi;
+    listFont.SetDpi(dpi);
     SetColumnWidth(0, ::MulDiv(GetColumnWidth(0), static_cast<int>(newDpi), static_cast<int>(oldDpi)));
     // The control asks for the row height again only when told its size
     // changed.

@@ -58,8 +58,8 @@ public:
 
     bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    // Lays the rows out for another DPI: row height, the name column in
-    // proportion, the row's marks.
+    // Lays the rows out for another DPI: the list's font (and so its
+    // header's), row height, the name column in proportion, the row's marks.
     void SetDpi(UINT newDpi);
 
     // 1 while the reload tick may give the list a new count; 0 while the
@@ -93,6 +93,7 @@ private:
     HWND composeEdit = nullptr;
     const TimelineReader* rows = nullptr;
     const RowMarks* marks = nullptr;
+    CDpiFont listFont;
     // The status the context menu was opened on.
     TimelineEntry menuEntry = {};
     bool menuEntryValid = false;

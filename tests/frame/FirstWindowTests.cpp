@@ -1,6 +1,7 @@
 #include "FrameHarness.h"
 #include "ResourceIds.h"
 #include "SiteControl.h"
+#include "WindowPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,52 @@ TEST_F(FirstWindow, OpensSignedInWithItsPanes)
     EXPECT_EQ(-1, harness.QuitCode());
     harness.Close();
     EXPECT_EQ(1, harness.QuitCode());
+}
+
+std::vector<LONG> Corners(const RECT& rect)
+{
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// The 125 % laptop: 1366 x 768 with a 40-pixel taskbar, where the 600 x 763
+// window once opened with its caption above the screen.
+TEST_F(FirstWindow, OpensInsideTheWorkArea)
+{
+    struct Case {
+        const char* name;
+        SIZE screen;
+        RECT workArea;
+        SIZE wanted;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {"fits: centred", {1280, 1024}, {0, 0, 1280, 984}, {480, 610}, {400, 207, 880, 817}},
+        {"fits the width exactly", {1280, 1024}, {0, 0, 1280, 984}, {1280, 610}, {0, 207, 1280, 817}},
+        {"centred over the taskbar: moved up", {1024, 768}, {0, 0, 1024, 728}, {600, 720}, {212, 8, 812, 728}},
+        {"too tall", {1366, 768}, {0, 0, 1366, 728}, {600, 763}, {383, 0, 983, 728}},
+        {"too wide", {800, 600}, {0, 0, 800, 560}, {960, 400}, {0, 100, 800, 500}},
+        {"both", {800, 600}, {0, 0, 800, 560}, {960, 1220}, {0, 0, 800, 560}},
+        {"taskbar at the top", {1366, 768}, {0, 40, 1366, 768}, {600, 763}, {383, 40, 983, 768}},
+        {"taskbar at the left, too wide", {1024, 768}, {62, 0, 1024, 768}, {1100, 600}, {62, 84, 1024, 684}},
+        {"taskbar at the left, centred across it", {800, 600}, {200, 0, 800, 600}, {500, 300}, {200, 150, 700, 450}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Corners(c.expected), Corners(PlaceInWorkArea(c.screen, c.workArea, c.wanted))) << c.name;
+
+    // The real frame, asked for more than the screen holds, comes out
+    // inside the work area of its monitor, caption and all.
+    harness.Close();
+    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    ASSERT_TRUE(harness.Create(600, screenHeight + 200));
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(::GetMonitorInfoA(::MonitorFromWindow(Frame(), MONITOR_DEFAULTTONEAREST), &monitor));
+    RECT rect;
+    Frame().GetWindowRect(&rect);
+    const RECT& work = monitor.rcWork;
+    EXPECT_TRUE(rect.left >= work.left && rect.top >= work.top && rect.right <= work.right && rect.bottom <= work.bottom)
+        << rect.left << "," << rect.top << " " << rect.right << "," << rect.bottom;
+    EXPECT_EQ(work.bottom - work.top, rect.bottom - rect.top);
 }
 
 TEST_F(FirstWindow, ToolbarTipsAndChevron)

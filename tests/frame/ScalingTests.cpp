@@ -160,6 +160,52 @@ protected:
         return large[0];
     }
 
+    // What a change of DPI must reach besides the rows, as the controls
+    // report it.
+    struct Bars {
+        int listFont;
+        int headerFont;
+        // With the grip's room beside it.
+        int countPane;
+        int buttonHeight;
+        int toolBarPicture;
+        int outerBar;
+        int innerBar;
+
+        std::vector<int> All() const
+        {
+            return {listFont, headerFont, countPane, buttonHeight, toolBarPicture, outerBar, innerBar};
+        }
+    };
+
+    Bars MeasureBars()
+    {
+        const CListViewCtrl list(Frame().timelineView);
+        const HWND toolBar = ::GetDlgItem(Frame().topBar, topBarId);
+        int parts[2] = {};
+        ::SendMessageA(Frame().statusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+        RECT status;
+        ::GetClientRect(Frame().statusBar, &status);
+        int imageWidth = 0;
+        int imageHeight = 0;
+        ::ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(::SendMessageA(toolBar, TB_GETIMAGELIST, 0, 0)),
+                                &imageWidth, &imageHeight);
+        return {FontHeight(list),
+                FontHeight(list.GetHeader()),
+                status.right - parts[0],
+                HIWORD(::SendMessageA(toolBar, TB_GETBUTTONSIZE, 0, 0)),
+                imageWidth,
+                Frame().outerSplitter.GetBarThickness(),
+                Frame().innerSplitter.GetBarThickness()};
+    }
+
+    static int FontHeight(HWND control)
+    {
+        LOGFONTA font = {};
+        ::GetObjectA(reinterpret_cast<HGDIOBJ>(::SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+        return std::abs(font.lfHeight);
+    }
+
     // Sends the message the system sends when the window moves to a
     // display of another DPI, with the rectangle it would suggest: the size
     // scaled, at place.
@@ -177,6 +223,13 @@ protected:
     FrameHarness harness;
     UINT dpi = defaultDpi;
 };
+
+// The toolbar's pictures at dpi: the strip nearest 16 pixels scaled.
+int StripWidthAt(UINT dpi)
+{
+    const int wanted = ScaleToDpi(16, dpi);
+    return wanted < 20 ? 16 : wanted < 28 ? 24 : 32;
+}
 
 // A label's text fits its control: the extent of the text in the control's
 // font is no wider than its client area.
@@ -209,8 +262,7 @@ TEST_F(Scaling, WindowAtTheSystemDpi)
     int imageHeight = 0;
     ::ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(toolBar.SendMessage(TB_GETIMAGELIST)), &imageWidth,
                             &imageHeight);
-    const int wanted = ScaleToDpi(16, dpi);
-    EXPECT_EQ(wanted < 20 ? 16 : wanted < 28 ? 24 : 32, imageWidth);
+    EXPECT_EQ(StripWidthAt(dpi), imageWidth);
     EXPECT_EQ(::MulDiv(17, imageWidth, 16), imageHeight);
 
     // Nothing is cut off: the labels, the counter, the send button.
@@ -230,9 +282,8 @@ TEST_F(Scaling, WindowAtTheSystemDpi)
 }
 
 // 96 -> 144 -> 96: at 144 every size is scaled, and back at 96 the window is
-// as it was, pixel for pixel. From a system above 96 DPI the toolbar keeps
-// its strip through a change, which takes its room from the panes: the round
-// trip is made from 96 only.
+// as it was, pixel for pixel. Made from 96 only; from a system above 96 DPI
+// the round trip to twice its DPI below stands in.
 TEST_F(Scaling, DpiChangeAndBack)
 {
     if (dpi != defaultDpi)
@@ -251,6 +302,31 @@ TEST_F(Scaling, DpiChangeAndBack)
     ChangeDpi(144, dpi, POINT{place.left, place.top});
     ExpectRowAndPicturesAt(dpi);
     ExpectSamePixels(before, Capture("timeline-96-and-back"));
+}
+
+// To twice the DPI and back: the list's font and its header's double, as
+// does the count pane but for rounding (up to a pixel for each of its 19
+// characters, whose widths round one by one, and one each for its padding
+// and the grip's room); the toolbar takes the strip nearest the new DPI and
+// taller buttons; the splitter bars grow. Back at the first DPI everything
+// is as it was.
+TEST_F(Scaling, DpiChangeReachesBarsAndList)
+{
+    const Bars before = MeasureBars();
+    RECT place;
+    Frame().GetWindowRect(&place);
+    ChangeDpi(dpi, 2 * dpi, POINT{0, 0});
+    const Bars twice = MeasureBars();
+    EXPECT_EQ(2 * before.listFont, twice.listFont);
+    EXPECT_EQ(2 * before.headerFont, twice.headerFont);
+    EXPECT_NEAR(2 * before.countPane, twice.countPane, 19 + 2);
+    EXPECT_GT(twice.buttonHeight, before.buttonHeight);
+    EXPECT_EQ(StripWidthAt(2 * dpi), twice.toolBarPicture);
+    EXPECT_GT(twice.outerBar, before.outerBar);
+    EXPECT_GT(twice.innerBar, before.innerBar);
+
+    ChangeDpi(2 * dpi, dpi, POINT{place.left, place.top});
+    EXPECT_EQ(before.All(), MeasureBars().All());
 }
 
 } // namespace

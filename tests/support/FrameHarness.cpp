@@ -5,6 +5,7 @@
 #include "SiteControl.h"
 #include "TimelineModel.h"
 #include "TimelineReader.h"
+#include "WindowPlacement.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -83,9 +84,7 @@ void FrameHarness::UseAccount(const std::string& user)
 bool FrameHarness::Create(int width, int height)
 {
     frame.reset(new MainFrame);
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    const RECT rect = {left, top, left + width, top + height};
+    const RECT rect = FirstWindowRect({width, height});
     if (frame->CreateFrame(rect) == nullptr)
         return false;
     frame->ShowWindow(SW_SHOWNORMAL);

@@ -38,7 +38,8 @@ public:
     static void UseAccount(const std::string& user);
 
     // Creates and shows the frame at the program's place and size (or the
-    // given size, centred). False when creation failed.
+    // given size, placed as the program places its window). False when
+    // creation failed.
     bool Create(int width = 480, int height = 610);
     // Closes the window (WM_CLOSE) and pumps until it is gone; the quit
     // message it posts is taken from the queue. Then waits for the fetch it
