@@ -30,6 +30,7 @@
 #define intervalEditControl 1008
 #define intervalSpinControl 1010
 #define findTextControl 1011
+#define muteEditControl 1016
 #define findNextButton 1012
 #define findPreviousButton 1013
 #define findStateControl 1014

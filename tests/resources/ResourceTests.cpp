@@ -177,6 +177,7 @@ TEST(ResourceTest, DialogTemplatesCreateTheirControls)
           {passwordEditControl, "Edit", field | ES_PASSWORD, ""},
           {intervalEditControl, "Edit", field | ES_NUMBER | ES_RIGHT, ""},
           {intervalSpinControl, UPDOWN_CLASSA, spin, ""},
+          {muteEditControl, "Edit", WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL, ""},
           {IDOK, "Button", WS_TABSTOP | BS_DEFPUSHBUTTON, "登録"},
           {IDCANCEL, "Button", WS_TABSTOP, "キャンセル"}}},
         {findDialogResource, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, "検索",
