@@ -1,6 +1,7 @@
 #include "SearchTexts.h"
 
 #include "CString.h"
+#include "MuteList.h"
 #include "TextFunctions.h"
 
 #include <algorithm>
@@ -97,47 +98,12 @@ std::int32_t SearchTexts::VisibleRecords(const Chunk& chunk, std::int32_t slotCo
     return std::max(upTo - chunk.firstSlot, 0);
 }
 
-void SearchTexts::FindSlots(const SearchPattern& pattern, std::int32_t firstSlot, std::int32_t endSlot,
-                            std::vector<std::int32_t>& found) const
+const char* SearchTexts::RecordStart(const Chunk& chunk, std::int32_t record)
 {
-    if (pattern.length == 0)
-        return;
-    for (const Chunk* chunk = first.load(std::memory_order_acquire); chunk != nullptr && chunk->firstSlot < endSlot;
-         chunk = chunk->next.load(std::memory_order_acquire)) {
-        const std::int32_t records = VisibleRecords(*chunk, endSlot);
-        // The records of slots before firstSlot are passed over whole.
-        std::int32_t record = std::max(firstSlot - chunk->firstSlot, 0);
-        if (record >= records)
-            continue;
-        const char* const bytes = chunk->Bytes();
-        const char* const end = bytes + chunk->EndOf(records - 1);
-        for (const char* at = bytes + (record > 0 ? chunk->EndOf(record - 1) : 0);
-             (at = ScanForPattern(at, end, pattern)) != nullptr;) {
-            // Records end on a NUL and the pattern holds none, so a match
-            // never crosses into the next record or field.
-            if (!StartsCharacter(bytes, at, end) || !StartsCharacter(bytes, at + pattern.length, end)) {
-                ++at;
-                continue;
-            }
-            const std::uint32_t offset = static_cast<std::uint32_t>(at - bytes);
-            std::int32_t low = record;
-            std::int32_t high = records - 1;
-            while (low < high) {
-                const std::int32_t middle = low + (high - low) / 2;
-                if (chunk->EndOf(middle) <= offset)
-                    low = middle + 1;
-                else
-                    high = middle;
-            }
-            found.push_back(chunk->firstSlot + low);
-            // One match a status: go on after its record.
-            record = low + 1;
-            at = bytes + chunk->EndOf(low);
-        }
-    }
+    return chunk.Bytes() + (record > 0 ? chunk.EndOf(record - 1) : 0);
 }
 
-bool SearchTexts::MatchIn(std::int32_t slot, const SearchPattern& pattern, Match& match) const
+const SearchTexts::Chunk* SearchTexts::ChunkOf(std::int32_t slot) const
 {
     const Chunk* chunk = first.load(std::memory_order_acquire);
     while (chunk != nullptr) {
@@ -146,10 +112,69 @@ bool SearchTexts::MatchIn(std::int32_t slot, const SearchPattern& pattern, Match
             break;
         chunk = next;
     }
-    if (chunk == nullptr || slot < chunk->firstSlot)
+    return chunk != nullptr && slot >= chunk->firstSlot ? chunk : nullptr;
+}
+
+template <typename Each>
+void SearchTexts::ForEachChunk(std::int32_t firstSlot, std::int32_t endSlot, Each each) const
+{
+    for (const Chunk* chunk = first.load(std::memory_order_acquire); chunk != nullptr && chunk->firstSlot < endSlot;
+         chunk = chunk->next.load(std::memory_order_acquire)) {
+        const std::int32_t records = VisibleRecords(*chunk, endSlot);
+        // The records of slots before firstSlot are passed over whole.
+        const std::int32_t record = std::max(firstSlot - chunk->firstSlot, 0);
+        if (record < records)
+            each(*chunk, record, records);
+    }
+}
+
+template <typename Found>
+void SearchTexts::ScanRecords(const Chunk& chunk, std::int32_t record, std::int32_t records,
+                              const SearchPattern& pattern, Found found)
+{
+    const char* const bytes = chunk.Bytes();
+    const char* const end = bytes + chunk.EndOf(records - 1);
+    for (const char* at = RecordStart(chunk, record); (at = ScanForPattern(at, end, pattern)) != nullptr;) {
+        // Records end on a NUL and the pattern holds none, so a match never
+        // crosses into the next record or field.
+        if (!StartsCharacter(bytes, at, end) || !StartsCharacter(bytes, at + pattern.length, end)) {
+            ++at;
+            continue;
+        }
+        const std::uint32_t offset = static_cast<std::uint32_t>(at - bytes);
+        std::int32_t low = record;
+        std::int32_t high = records - 1;
+        while (low < high) {
+            const std::int32_t middle = low + (high - low) / 2;
+            if (chunk.EndOf(middle) <= offset)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        found(low);
+        // One match a status: go on after its record.
+        record = low + 1;
+        at = bytes + chunk.EndOf(low);
+    }
+}
+
+void SearchTexts::FindSlots(const SearchPattern& pattern, std::int32_t firstSlot, std::int32_t endSlot,
+                            std::vector<std::int32_t>& found) const
+{
+    if (pattern.length == 0)
+        return;
+    ForEachChunk(firstSlot, endSlot, [&](const Chunk& chunk, std::int32_t record, std::int32_t records) {
+        ScanRecords(chunk, record, records, pattern,
+                    [&](std::int32_t matched) { found.push_back(chunk.firstSlot + matched); });
+    });
+}
+
+bool SearchTexts::MatchIn(std::int32_t slot, const SearchPattern& pattern, Match& match) const
+{
+    const Chunk* const chunk = ChunkOf(slot);
+    if (chunk == nullptr)
         return false;
-    const std::int32_t record = slot - chunk->firstSlot;
-    const char* field = chunk->Bytes() + (record > 0 ? chunk->EndOf(record - 1) : 0);
+    const char* field = RecordStart(*chunk, slot - chunk->firstSlot);
     for (const Field kind : {textField, displayNameField, screenNameField}) {
         const int length = static_cast<int>(std::strlen(field));
         const int offset = FindInFoldedText(field, length, pattern);
@@ -162,4 +187,55 @@ bool SearchTexts::MatchIn(std::int32_t slot, const SearchPattern& pattern, Match
         field += length + 1;
     }
     return false;
+}
+
+namespace {
+
+// True when the screen name of the record that ends at recordEnd (its last
+// field, before the NUL that ends the record) is one of list's authors. The
+// display name's NUL stands before it, so the walk back ends in the record.
+bool ByAuthor(const MuteList& list, const char* recordEnd)
+{
+    const char* const end = recordEnd - 1;
+    const char* name = end;
+    while (name[-1] != 0)
+        --name;
+    return list.IsAuthor(name, static_cast<int>(end - name));
+}
+
+} // namespace
+
+void SearchTexts::FindMutedSlots(const MuteList& list, std::int32_t firstSlot, std::int32_t endSlot,
+                                 std::vector<std::int32_t>& found) const
+{
+    if (list.IsEmpty())
+        return;
+    std::vector<bool> muted; // the chunk's records from `record` on
+    ForEachChunk(firstSlot, endSlot, [&](const Chunk& chunk, std::int32_t record, std::int32_t records) {
+        muted.assign(static_cast<std::size_t>(records - record), false);
+        for (const SearchPattern& word : list.Words())
+            ScanRecords(chunk, record, records, word,
+                        [&](std::int32_t matched) { muted[static_cast<std::size_t>(matched - record)] = true; });
+        for (std::int32_t each = record; each < records; ++each) {
+            if (muted[static_cast<std::size_t>(each - record)]
+                || (list.HasAuthors() && ByAuthor(list, chunk.Bytes() + chunk.EndOf(each))))
+                found.push_back(chunk.firstSlot + each);
+        }
+    });
+}
+
+bool SearchTexts::IsMuted(std::int32_t slot, const MuteList& list) const
+{
+    const Chunk* const chunk = list.IsEmpty() ? nullptr : ChunkOf(slot);
+    if (chunk == nullptr)
+        return false;
+    const std::int32_t record = slot - chunk->firstSlot;
+    const char* const start = RecordStart(*chunk, record);
+    const char* const end = chunk->Bytes() + chunk->EndOf(record);
+    // The record's three fields at once: a match never spans their NULs.
+    for (const SearchPattern& word : list.Words()) {
+        if (FindInFoldedText(start, static_cast<int>(end - start), word) >= 0)
+            return true;
+    }
+    return list.HasAuthors() && ByAuthor(list, end);
 }
