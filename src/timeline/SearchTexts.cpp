@@ -63,12 +63,14 @@ bool SearchTexts::Append(const TimelineEntry& entry)
             return false;
         Chunk* const chunk = new (block) Chunk;
         chunk->next.store(nullptr, std::memory_order_relaxed);
+        chunk->previous = last;
         chunk->firstSlot = last == nullptr ? 0 : last->firstSlot + lastRecords;
         chunk->size = size;
         if (last == nullptr)
             first.store(chunk, std::memory_order_release);
         else
             last->next.store(chunk, std::memory_order_release);
+        newest.store(chunk, std::memory_order_release);
         last = chunk;
         lastRecords = 0;
         lastUsed = 0;
@@ -103,9 +105,18 @@ const char* SearchTexts::RecordStart(const Chunk& chunk, std::int32_t record)
     return chunk.Bytes() + (record > 0 ? chunk.EndOf(record - 1) : 0);
 }
 
+// A reader asks only for slots it was published, whose chunk was linked
+// before they were: the newest chunk it loads is that one or a later one.
+// The slot's chunk is the last that starts at or before it.
 const SearchTexts::Chunk* SearchTexts::ChunkOf(std::int32_t slot) const
 {
-    const Chunk* chunk = first.load(std::memory_order_acquire);
+    const Chunk* chunk = newest.load(std::memory_order_acquire);
+    if (chunk != nullptr && slot >= chunk->firstSlot / 2) {
+        while (chunk != nullptr && chunk->firstSlot > slot)
+            chunk = chunk->previous;
+        return chunk;
+    }
+    chunk = first.load(std::memory_order_acquire);
     while (chunk != nullptr) {
         const Chunk* const next = chunk->next.load(std::memory_order_acquire);
         if (next == nullptr || next->firstSlot > slot)
@@ -118,7 +129,9 @@ const SearchTexts::Chunk* SearchTexts::ChunkOf(std::int32_t slot) const
 template <typename Each>
 void SearchTexts::ForEachChunk(std::int32_t firstSlot, std::int32_t endSlot, Each each) const
 {
-    for (const Chunk* chunk = first.load(std::memory_order_acquire); chunk != nullptr && chunk->firstSlot < endSlot;
+    if (firstSlot >= endSlot)
+        return;
+    for (const Chunk* chunk = ChunkOf(std::max(firstSlot, 0)); chunk != nullptr && chunk->firstSlot < endSlot;
          chunk = chunk->next.load(std::memory_order_acquire)) {
         const std::int32_t records = VisibleRecords(*chunk, endSlot);
         // The records of slots before firstSlot are passed over whole.
@@ -210,15 +223,25 @@ void SearchTexts::FindMutedSlots(const MuteList& list, std::int32_t firstSlot, s
 {
     if (list.IsEmpty())
         return;
-    std::vector<bool> muted; // the chunk's records from `record` on
+    std::vector<unsigned char> muted; // the chunk's records from `record` on
     ForEachChunk(firstSlot, endSlot, [&](const Chunk& chunk, std::int32_t record, std::int32_t records) {
-        muted.assign(static_cast<std::size_t>(records - record), false);
-        for (const SearchPattern& word : list.Words())
-            ScanRecords(chunk, record, records, word,
-                        [&](std::int32_t matched) { muted[static_cast<std::size_t>(matched - record)] = true; });
+        muted.assign(static_cast<std::size_t>(records - record), 0);
+        const auto isMuted = [&](std::int32_t each) { return muted[static_cast<std::size_t>(each - record)] != 0; };
+        const auto mute = [&](std::int32_t each) { muted[static_cast<std::size_t>(each - record)] = 1; };
+        // Each word scans only the runs of records that no word before it
+        // muted: where many are muted, later words have little to read.
+        for (const SearchPattern& word : list.Words()) {
+            for (std::int32_t run = record; run < records;) {
+                std::int32_t runEnd = run;
+                while (runEnd < records && !isMuted(runEnd))
+                    ++runEnd;
+                if (runEnd > run)
+                    ScanRecords(chunk, run, runEnd, word, mute);
+                run = runEnd + 1;
+            }
+        }
         for (std::int32_t each = record; each < records; ++each) {
-            if (muted[static_cast<std::size_t>(each - record)]
-                || (list.HasAuthors() && ByAuthor(list, chunk.Bytes() + chunk.EndOf(each))))
+            if (isMuted(each) || (list.HasAuthors() && ByAuthor(list, chunk.Bytes() + chunk.EndOf(each))))
                 found.push_back(chunk.firstSlot + each);
         }
     });

@@ -70,6 +70,7 @@ private:
     // offset just past each record's last byte.
     struct Chunk {
         std::atomic<Chunk*> next;
+        const Chunk* previous; // set before the chunk is linked
         std::int32_t firstSlot;
         std::uint32_t size; // bytes after the header
         const char* Bytes() const { return reinterpret_cast<const char*>(this + 1); }
@@ -86,7 +87,9 @@ private:
     static std::int32_t VisibleRecords(const Chunk& chunk, std::int32_t slotCount);
     // The first byte of a record of chunk.
     static const char* RecordStart(const Chunk& chunk, std::int32_t record);
-    // The chunk that holds slot's record; null when there is none.
+    // The chunk that holds slot's record; null when there is none. Walks
+    // back from the newest chunk for a slot in the later half, so finding a
+    // status that just arrived takes a step or two.
     const Chunk* ChunkOf(std::int32_t slot) const;
     // Calls each(chunk, record, records) for every chunk that holds records
     // of the slots from firstSlot up to endSlot: those from record up to
@@ -100,6 +103,7 @@ private:
 
     StoreMemory& memory;
     std::atomic<Chunk*> first{nullptr};
+    std::atomic<Chunk*> newest{nullptr}; // stored after the chunk is linked
     // Written and read by the writer only.
     Chunk* last = nullptr;
     std::int32_t lastRecords = 0;
