@@ -54,6 +54,8 @@ MuteList::MuteList(const char* text)
 
 void MuteList::Add(const char* text)
 {
+    if (text == nullptr)
+        return;
     const int length = static_cast<int>(std::strlen(text));
     // CR and LF are never trail bytes, so a line break is never inside a
     // character.

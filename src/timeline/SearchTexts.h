@@ -58,7 +58,8 @@ public:
     // slot order: those a word matches (as FindSlots finds them) and those
     // whose screen name is an author's. Each chunk of records is scanned for
     // every word in turn while it sits in the processor's cache, so the
-    // words after the first cost no memory traffic.
+    // words after the first cost no memory traffic, and each word passes
+    // over the records a word before it matched.
     void FindMutedSlots(const MuteList& list, std::int32_t firstSlot, std::int32_t endSlot,
                         std::vector<std::int32_t>& found) const;
 

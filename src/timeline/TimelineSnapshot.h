@@ -68,24 +68,24 @@ public:
     // in this view; the caller passes over it when it shows rows, counts
     // them or finds in them.
 
-    // True when list mutes the status at position; false out of range. Finds
-    // the status's record by a walk over the store's chunks of records (one
-    // per 64 KB of them), then scans its few hundred bytes for each word.
+    // True when list mutes the status at position; false out of range. Scans
+    // the status's few hundred bytes for each word, after a step or two to
+    // its record when it is among the newest half (a walk over the store's
+    // chunks of records, one per 64 KB of them, for an older one).
     bool IsMuted(int position, const MuteList& list) const;
 
     // The statuses of this view that list mutes, as one scan of every
-    // record for each word: the set made for a changed list. Tens of
-    // milliseconds a word at a million statuses, so a worker thread makes it
-    // for a large view; it may, on a snapshot of its own, while pages are
-    // merged, with list not changed meanwhile.
+    // record for each word (records that a word before muted are passed
+    // over): the set made for a changed list. Some 15 ms a word at a million
+    // statuses, so a worker thread makes it for a large view, on a snapshot
+    // of its own, while pages are merged; list is not to change meanwhile.
     MutedArrivals MutedBy(const MuteList& list) const;
 
     // Brings muted, made by this store's views for list, up to this view:
     // the arrivals from muted.End() on are decided with the same scan over
-    // their records alone, so taking in a page costs one walk over the
-    // chunks and a few hundred bytes a status. When muted does not start
-    // where this view does (it was never made, or the store started over)
-    // it is made afresh.
+    // their records alone, so taking in a page costs microseconds. When
+    // muted does not start where this view does (it was never made, or the
+    // store started over) it is made afresh.
     void UpdateMuted(const MuteList& list, MutedArrivals& muted) const;
 
     // The positions of the statuses muted does not hold, in order: the rows
