@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+class MuteList;
+
 // What the find looks at in each stored status, prepared once when the
 // status is stored: the text as the detail pane shows it (tags stripped,
 // entities decoded), the display name with its entities decoded and the
@@ -52,11 +54,24 @@ public:
     // name. False when the slot does not match.
     bool MatchIn(std::int32_t slot, const SearchPattern& pattern, Match& match) const;
 
+    // The slots from firstSlot up to endSlot that list mutes, each once, in
+    // slot order: those a word matches (as FindSlots finds them) and those
+    // whose screen name is an author's. Each chunk of records is scanned for
+    // every word in turn while it sits in the processor's cache, so the
+    // words after the first cost no memory traffic, and each word passes
+    // over the records a word before it matched.
+    void FindMutedSlots(const MuteList& list, std::int32_t firstSlot, std::int32_t endSlot,
+                        std::vector<std::int32_t>& found) const;
+
+    // True when list mutes slot: what FindMutedSlots decides, for one record.
+    bool IsMuted(std::int32_t slot, const MuteList& list) const;
+
 private:
     // A chunk holds records from the front and, from its end backwards, the
     // offset just past each record's last byte.
     struct Chunk {
         std::atomic<Chunk*> next;
+        const Chunk* previous; // set before the chunk is linked
         std::int32_t firstSlot;
         std::uint32_t size; // bytes after the header
         const char* Bytes() const { return reinterpret_cast<const char*>(this + 1); }
@@ -71,9 +86,25 @@ private:
 
     // Records of chunk that a reader of slotCount slots may look at.
     static std::int32_t VisibleRecords(const Chunk& chunk, std::int32_t slotCount);
+    // The first byte of a record of chunk.
+    static const char* RecordStart(const Chunk& chunk, std::int32_t record);
+    // The chunk that holds slot's record; null when there is none. Walks
+    // back from the newest chunk for a slot in the later half, so finding a
+    // status that just arrived takes a step or two.
+    const Chunk* ChunkOf(std::int32_t slot) const;
+    // Calls each(chunk, record, records) for every chunk that holds records
+    // of the slots from firstSlot up to endSlot: those from record up to
+    // records.
+    template <typename Each> void ForEachChunk(std::int32_t firstSlot, std::int32_t endSlot, Each each) const;
+    // Calls found(record) for each record of chunk, from record up to
+    // records, that pattern matches: once each, in order.
+    template <typename Found>
+    static void ScanRecords(const Chunk& chunk, std::int32_t record, std::int32_t records,
+                            const SearchPattern& pattern, Found found);
 
     StoreMemory& memory;
     std::atomic<Chunk*> first{nullptr};
+    std::atomic<Chunk*> newest{nullptr}; // stored after the chunk is linked
     // Written and read by the writer only.
     Chunk* last = nullptr;
     std::int32_t lastRecords = 0;

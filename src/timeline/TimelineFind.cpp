@@ -5,8 +5,9 @@
 
 // The scan gives matching slots; the rows are their positions in this
 // state's order. A few are found one by one; for many, one walk over the
-// order marks them all at once.
-TimelineSnapshot::FindResult TimelineSnapshot::Find(const SearchPattern& pattern, int after, bool backward) const
+// order marks them all at once. Muted slots are dropped before either.
+TimelineSnapshot::FindResult TimelineSnapshot::Find(const SearchPattern& pattern, int after, bool backward,
+                                                    const MutedArrivals* muted) const
 {
     FindResult result;
     if (state == nullptr || state->range.Count() == 0)
@@ -15,6 +16,9 @@ TimelineSnapshot::FindResult TimelineSnapshot::Find(const SearchPattern& pattern
     const int count = range.Count();
     std::vector<std::int32_t> slots;
     store->searchTexts.FindSlots(pattern, range.first, range.end, slots);
+    if (muted != nullptr)
+        slots.erase(std::remove_if(slots.begin(), slots.end(), [muted](std::int32_t slot) { return muted->Holds(slot); }),
+                    slots.end());
     if (slots.empty())
         return result;
 

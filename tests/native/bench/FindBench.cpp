@@ -4,10 +4,11 @@
 // name) laid out contiguously in row order, in the same run. The baseline is
 // written here, so the native and the Windows builds measure against the same
 // code; natively the C library's memmem is shown too. Also the byte scan alone
-// both ways, what filling the store cost and what it holds. Prints only;
-// never fails.
+// both ways, what filling the store cost and what it holds; then muting
+// (MuteBench.cpp) on the same statuses. Prints only; never fails.
 
 #include "BenchClock.h"
+#include "MuteBench.h"
 #include "SearchText.h"
 #include "TimelineSnapshot.h"
 #include "TimelineStore.h"
@@ -267,5 +268,6 @@ int main()
     Report(view, contiguous, "no match, kanji", "\x90\xe1\x8e\x52");
     Report(view, contiguous, "the last row", lastWord);
     ReportScans(contiguous, "snowman");
+    ReportMute(store, contiguous);
     return 0;
 }

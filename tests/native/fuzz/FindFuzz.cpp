@@ -2,6 +2,7 @@
 
 #include "CString.h"
 #include "CodePage.h"
+#include "MuteList.h"
 #include "SearchText.h"
 #include "TextFunctions.h"
 #include "TimelineSnapshot.h"
@@ -72,10 +73,27 @@ void CheckFind(const std::string& input)
     for (; usable && field < 3 && offset < 0; ++field)
         offset = PlainFind(fields[field], std::string(parts[0], static_cast<size_t>(pattern.length)));
 
-    const TimelineSnapshot::FindResult result = store.Snapshot().Find(pattern, -1, false);
+    const TimelineSnapshot view = store.Snapshot();
+    const TimelineSnapshot::FindResult result = view.Find(pattern, -1, false);
     const bool same = offset < 0 ? result.position == -1 && result.total == 0
                                  : result.position == 0 && result.total == 1 && result.field == field - 1
                                        && result.offset == offset;
     if (!same)
         std::abort();
+
+    // The pattern's text as a mute list: the status's decision and the view's
+    // scan agree; a list of that one word mutes where the find finds it, a
+    // list of one author where the screen name is the name, whole.
+    const MuteList list(parts[0]);
+    const bool muted = view.IsMuted(0, list);
+    if (muted != view.MutedBy(list).Holds(view.ArrivalOf(0)))
+        std::abort();
+    if (list.GetCount() == 1 && std::strcmp(list.GetEntry(0), parts[0]) == 0) {
+        const std::string name = parts[0] + 1;
+        const bool expected = list.Words().empty()
+                                  ? name.size() == fields[2].size() && PlainFind(fields[2], name) == 0
+                                  : offset >= 0;
+        if (muted != expected)
+            std::abort();
+    }
 }

@@ -4,7 +4,8 @@
 #include <string>
 
 // Aborts when the timeline find's answer for one fuzz input (a pattern, a
-// status text, two names) differs from a plain character-by-character search.
+// status text, two names) differs from a plain character-by-character search,
+// or when muting by the pattern's text decides the status otherwise.
 void CheckFind(const std::string& input);
 
 #endif

@@ -25,3 +25,6 @@ seed view-runs '\xa9hi\r\n@bob: see #tag, @ali\x82\xa0x a@b@c\n#end\r\n'
 seed view-web '\x20HTTPS://example.com/\x82\xa0\0alice'
 seed view-tag "\\x50@$(printf 'a%.0s' $(seq 97))\\x82\\xa0b\\0a\"b c"
 seed view-format '\xffName\x82\0RT text \x82\xa0\x82\xa0'
+# Muting: the pattern's text as a mute list, then a status (text, names).
+seed mute-author '@Heron_H\0a heron\0Heron\0heron_h'
+seed mute-words ' tea\r\n\x81\x40@\n\x83\x40bob\rmilk \0iced tea @ \x83\x40bob\0Bob\0bob'

@@ -2,7 +2,7 @@
 // logic (ViewTextFuzz.cpp) and the timeline find (FindFuzz.cpp). Besides the
 // sanitizers' own checks it aborts when a result breaks what the callers rely
 // on: cursor rules, field widths, store order and uniqueness, link ranges,
-// address and buffer bounds, the find's matches.
+// address and buffer bounds, the find's matches and muting's decisions.
 
 #include "CString.h"
 #include "FindFuzz.h"
