@@ -256,6 +256,10 @@ LRESULT MainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, bool&)
         OnFindTick();
         return 0;
     }
+    if (wParam == muteTimerId) {
+        OnMuteTick();
+        return 0;
+    }
     OnReloadTick();
     return 0;
 }
@@ -298,7 +302,7 @@ LRESULT MainFrame::OnItemChanged(UINT, WPARAM, LPARAM lParam, bool&)
     if (selected && !selectingByProgram && change.hdr.hwndFrom == timelineView.handle
         && readingPlace.Read(change.iItem)) {
         timelineView.RedrawItems(change.iItem, change.iItem);
-        ShowUnreadCount();
+        ShowCounts();
     }
     ShowSelectedStatus();
     return 0;

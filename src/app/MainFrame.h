@@ -10,9 +10,10 @@
 #include "DetailView.h"
 #include "FindBox.h"
 #include "ReadingPlace.h"
+#include "MuteList.h"
 #include "Settings.h"
+#include "ShownTimeline.h"
 #include "StatusLine.h"
-#include "TimelineSnapshot.h"
 #include "TimelineView.h"
 
 #include <memory>
@@ -35,6 +36,8 @@ public:
     static const UINT_PTR reloadTimerId = 2010;
     // Polls a find running on a worker (MainFrameFind.cpp).
     static const UINT_PTR findTimerId = 2011;
+    // Polls a mute list being applied on a worker (MainFrameMute.cpp).
+    static const UINT_PTR muteTimerId = 2012;
     // Posted by the tick to report a failed sign-in outside the timer.
     static const UINT loginFailedMessage = WM_APP + 1;
 
@@ -58,6 +61,8 @@ public:
 
     // A find handed to a worker and its result (MainFrameFind.cpp).
     struct FindJob;
+    // A mute list applied on a worker (MainFrameMute.cpp).
+    struct MuteJob;
 
     DetailView detailView;
     ComposeView composeView;
@@ -73,7 +78,7 @@ public:
 
     // What the list shows, the record count it was last given, and the ticks
     // since the last reload decision.
-    TimelineSnapshot shownTimeline;
+    ShownTimeline shownTimeline;
     int shownCount = 0;
     int tickCount = 0;
     // What is unread, the read mark, the mentions of the account.
@@ -135,8 +140,14 @@ private:
     void ShowArrivedPictures();
     // Writes pane 0 from the status line, when its text changed.
     void ShowStatusLine();
-    // Pane 2: "未読 N 件", nothing when every status is read.
-    void ShowUnreadCount();
+    // Panes 1 and 2: "ツイート N 件" (the statuses shown) and "未読 N 件",
+    // nothing when every status is read.
+    void ShowCounts();
+    // A mute list takes effect (MainFrameMute.cpp): at once for a small
+    // list of statuses, from a worker for a large one.
+    void ApplyMutes(const MuteList& list);
+    void OnMuteTick();
+    void ShowMutes(const MuteList& list, MutedArrivals muted);
 
     HWND toolBar = nullptr;
     CDpiFont toolBarFont;
@@ -151,6 +162,11 @@ private:
     bool loginReportPosted = false;
     // A fetch wanted as soon as none runs (a new account's).
     bool fetchPending = false;
+    // The list is to be refreshed at the next tick whatever the store holds
+    // (a new account, a new mute list).
+    bool refreshWanted = false;
+    // The mute list the list's rows are made with.
+    MuteList shownMutes;
     StatusLine statusLine;
     char shownStatusText[64] = "";
     unsigned postsSentSeen = 0;
@@ -163,6 +179,7 @@ private:
     bool selectingByProgram = false;
     // The find under way and the text of the last one.
     std::shared_ptr<FindJob> findJob;
+    std::shared_ptr<MuteJob> muteJob;
     char lastFindText[maxSearchLength + 1] = "";
 };
 

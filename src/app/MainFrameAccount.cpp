@@ -17,7 +17,7 @@ void MainFrame::ApplySavedSettings(const SettingValues& saved)
         readingPlace.StartOver();
         if (timelineView.handle != nullptr) {
             // Refreshed whatever the new count is: it may match the old one.
-            shownCount = -1;
+            refreshWanted = true;
             RefreshList();
             TimelineEntry nothing = {};
             detailView.ShowEntry(nothing);

@@ -15,6 +15,7 @@
 // for the result on a short timer, as it polls every worker.
 struct MainFrame::FindJob {
     TimelineSnapshot view;
+    MutedArrivals muted;
     SearchPattern pattern;
     int after = -1;
     bool backward = false;
@@ -36,7 +37,7 @@ void RunFind(void* argument)
         const WorkerGate::Pass pass(&ShutdownGate());
         TimelineEntry entry;
         if (pass.IsInside()) {
-            job.result = job.view.Find(job.pattern, job.after, job.backward);
+            job.result = job.view.Find(job.pattern, job.after, job.backward, &job.muted);
             if (job.view.GetEntry(job.result.position, entry))
                 std::memcpy(job.foundId, entry.statusId, sizeof entry.statusId);
         }
@@ -76,8 +77,9 @@ void MainFrame::StartFind(bool backward)
     std::shared_ptr<FindJob> job = std::make_shared<FindJob>();
     if (!MakeSearchPattern(lastFindText, job->pattern))
         return;
-    job->view = shownTimeline;
-    job->after = timelineView.GetSelectedIndex();
+    job->view = shownTimeline.View();
+    job->muted = shownTimeline.Muted();
+    job->after = shownTimeline.PositionOf(timelineView.GetSelectedIndex());
     job->backward = backward;
     std::shared_ptr<FindJob>* const held = new std::shared_ptr<FindJob>(job);
     if (_beginthread(RunFind, 0, held) == static_cast<uintptr_t>(-1L)) {

@@ -137,7 +137,7 @@ void MainFrame::ShowArrivedPictures()
 }
 
 // The status at row of the list as shown until now, "" for none.
-static void IdAt(const TimelineSnapshot& view, int row, char (&id)[sizeof TimelineEntry::statusId + 1])
+static void IdAt(const TimelineReader& view, int row, char (&id)[sizeof TimelineEntry::statusId + 1])
 {
     id[0] = 0;
     TimelineEntry entry;
@@ -156,8 +156,10 @@ static void IdAt(const TimelineSnapshot& view, int row, char (&id)[sizeof Timeli
 // in view, or nothing selected) gets the newest selected.
 void MainFrame::RefreshList()
 {
-    if (TimelineReaderOf().GetCount() == shownCount || !timelineView.listRefreshEnabled)
+    if ((TimelineReaderOf().GetCount() == shownTimeline.View().GetCount() && !refreshWanted)
+        || !timelineView.listRefreshEnabled)
         return;
+    refreshWanted = false;
     statusLine.refreshing = true;
     ShowStatusLine();
 
@@ -168,11 +170,10 @@ void MainFrame::RefreshList()
     IdAt(shownTimeline, top, topId);
     IdAt(shownTimeline, selected, selectedId);
 
-    const TimelineSnapshot before = shownTimeline;
-    shownTimeline = TimelineSnapshotOf();
-    const bool mention = readingPlace.Arrived(before, shownTimeline);
-    const int count = shownTimeline.GetCount();
-    timelineView.SetItemCountEx(count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    const TimelineSnapshot before = shownTimeline.View();
+    shownTimeline.Show(TimelineSnapshotOf(), shownMutes);
+    const bool mention = readingPlace.Arrived(before);
+    timelineView.SetItemCountEx(shownTimeline.GetCount(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     timelineView.Invalidate(true);
 
     // The selection moves before the detail pane is filled, so the pane never
@@ -193,11 +194,7 @@ void MainFrame::RefreshList()
         timelineView.ScrollTopTo(topNow);
     ShowSelectedStatus();
 
-    shownCount = count;
-    char countText[64];
-    std::snprintf(countText, sizeof countText, "ツイート %d 件", count);
-    statusBarCtrl.SetPaneText(countPaneString, countText);
-    ShowUnreadCount();
+    ShowCounts();
     statusLine.refreshing = false;
     // A mention while the window is in the background: the taskbar button
     // flashes until the window is brought up.
@@ -207,9 +204,13 @@ void MainFrame::RefreshList()
     }
 }
 
-void MainFrame::ShowUnreadCount()
+void MainFrame::ShowCounts()
 {
-    char text[64] = "";
+    shownCount = shownTimeline.GetCount();
+    char text[64];
+    std::snprintf(text, sizeof text, "ツイート %d 件", shownCount);
+    statusBarCtrl.SetPaneText(countPaneString, text);
+    text[0] = 0;
     if (readingPlace.UnreadCount() > 0)
         std::snprintf(text, sizeof text, "未読 %d 件", readingPlace.UnreadCount());
     statusBarCtrl.SetPaneText(unreadPaneString, text);

@@ -3,7 +3,7 @@
 #include "LinkText.h"
 #include "Settings.h"
 #include "TextFunctions.h"
-#include "TimelineSnapshot.h"
+#include "ShownTimeline.h"
 
 #include <cstring>
 
@@ -46,7 +46,7 @@ bool IsNewerId(const char* a, const char* b)
     return lengthA != lengthB ? lengthA > lengthB : std::strcmp(a, b) > 0;
 }
 
-ReadingPlace::ReadingPlace(const TimelineSnapshot& shown) : shown(shown) {}
+ReadingPlace::ReadingPlace(const ShownTimeline& shown) : shown(shown) {}
 
 void ReadingPlace::SetAccount(const char* user)
 {
@@ -58,8 +58,9 @@ void ReadingPlace::StartOver()
     marks.StartOver(0);
 }
 
-bool ReadingPlace::Arrived(const TimelineSnapshot& before, const TimelineSnapshot& now)
+bool ReadingPlace::Arrived(const TimelineSnapshot& before)
 {
+    const TimelineSnapshot& now = shown.View();
     // A view that starts over begins past every arrival before it.
     if (now.ArrivalBegin() > before.ArrivalBegin() || before.GetCount() == 0)
         marks.StartOver(now.ArrivalBegin());
@@ -71,7 +72,7 @@ bool ReadingPlace::Arrived(const TimelineSnapshot& before, const TimelineSnapsho
     bool mention = false;
     TimelineEntry entry;
     for (int arrival = from; arrival < now.ArrivalEnd(); ++arrival) {
-        if (!now.GetEntry(now.PositionOfArrival(arrival), entry))
+        if (shown.Muted().Holds(arrival) || !now.GetEntry(now.PositionOfArrival(arrival), entry))
             continue;
         char id[16];
         CopyId(entry, id);
@@ -113,11 +114,21 @@ int ReadingPlace::OldestUnreadRow() const
 {
     int oldest = -1;
     marks.ForEachUnread([&](int arrival) {
-        const int position = shown.PositionOfArrival(arrival);
-        if (position > oldest)
-            oldest = position;
+        const int row = shown.RowOfArrival(arrival);
+        if (row > oldest)
+            oldest = row;
     });
     return oldest;
+}
+
+int ReadingPlace::UnreadCount() const
+{
+    const MutedArrivals& muted = shown.Muted();
+    if (muted.Count() == 0)
+        return marks.Count();
+    int count = 0;
+    marks.ForEachUnread([&](int arrival) { count += muted.Holds(arrival) ? 0 : 1; });
+    return count;
 }
 
 void ReadingPlace::LoadMark(const char* iniPath)

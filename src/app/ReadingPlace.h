@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+class ShownTimeline;
 class TimelineSnapshot;
 struct TimelineEntry;
 
@@ -18,21 +19,22 @@ struct TimelineEntry;
 // read once the user has selected it.
 class ReadingPlace : public RowMarks {
 public:
-    // The rows are those of shown, which the frame replaces at each refresh.
-    explicit ReadingPlace(const TimelineSnapshot& shown);
+    // The rows are those of shown, which the frame changes at each refresh.
+    explicit ReadingPlace(const ShownTimeline& shown);
 
     // The signed-in account's name, for its mentions.
     void SetAccount(const char* user);
     // A new account: no status is unread, none has arrived.
     void StartOver();
 
-    // The statuses of now that were not in before (the view shown until
-    // now) have arrived. True when one of them, unread, mentions the
-    // account.
-    bool Arrived(const TimelineSnapshot& before, const TimelineSnapshot& now);
+    // The statuses of the view shown now that were not in before (the view
+    // shown until now) have arrived; muted ones pass unread-less. True when
+    // one of them, unread, mentions the account.
+    bool Arrived(const TimelineSnapshot& before);
     // The user selected row: its status is read. True when it was unread.
     bool Read(int row);
-    int UnreadCount() const { return marks.Count(); }
+    // Unread statuses the list shows.
+    int UnreadCount() const;
 
     bool IsUnread(int row) const override;
     bool MentionsAccount(const TimelineEntry& entry) const override;
@@ -47,7 +49,7 @@ public:
     const char* Mark() const { return lastRead; }
 
 private:
-    const TimelineSnapshot& shown;
+    const ShownTimeline& shown;
     UnreadMarks marks;
     char account[256] = "";
     char lastRead[16] = "";
