@@ -104,6 +104,14 @@ protected:
         return value;
     }
 
+    // The file as the program reads it (the password opened).
+    SettingValues SavedValues()
+    {
+        SettingValues values;
+        ReadSettingValues(path.c_str(), values);
+        return values;
+    }
+
     std::string folder;
     std::string path;
     Shown shown = {};
@@ -161,7 +169,7 @@ TEST_F(Settings, DialogShowsTheFileAndWritesOnlyWhenSaved)
         } else {
             EXPECT_EQ(c.savedInterval, Value("TWITTER", "RELOAD_TIMELINE"));
             EXPECT_EQ(c.savedUser, Value("ACCOUNT", "USER"));
-            EXPECT_EQ(password, Value("ACCOUNT", "PASS"));
+            EXPECT_EQ(password, SavedValues().password);
         }
     }
     // Without a path nothing went to the system's own profile either.
