@@ -34,7 +34,8 @@ done
 dist="$build/dist"
 # The DLLs a Windows installation has by itself; the executable may import
 # nothing else.
-system_dlls="comctl32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll wininet.dll"
+system_dlls="comctl32.dll crypt32.dll gdi32.dll gdiplus.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll
+  wininet.dll"
 
 # One fixed time for the whole build: the commit's, so that a rebuild of the
 # same commit stamps the same time.

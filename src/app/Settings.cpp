@@ -1,12 +1,15 @@
 #include "Settings.h"
 
 #include "CodePage.h"
+#include "PasswordProtection.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 const char accountSection[] = "ACCOUNT";
 const char userKey[] = "USER";
@@ -19,6 +22,39 @@ namespace {
 
 const int minimumInterval = 10;
 const int maximumInterval = 180;
+
+// Reads a value into dest of destSize bytes, cut between characters. The
+// system's own cut counts bytes and can split a double-byte character, and
+// Wine's leaves the byte after the last whole character as the buffer held
+// it; so the value is read into a zeroed buffer with room for twice dest and
+// a pair of quotes (the system fills the buffer before it takes them off),
+// and cut here, well before where the system may have.
+void ReadWholeCharacters(const char* iniPath, const char* section, const char* key, const char* defaultText,
+                         char* dest, int destSize)
+{
+    std::vector<char> value(static_cast<size_t>(destSize) * 2 + 2, '\0');
+    ::GetPrivateProfileStringA(section, key, defaultText, value.data(), static_cast<DWORD>(value.size()), iniPath);
+    const int kept =
+        WholeCharacterLength(value.data(), static_cast<int>(std::strlen(value.data())), destSize - 1);
+    std::memcpy(dest, value.data(), static_cast<size_t>(kept));
+    dest[kept] = 0;
+}
+
+// The password as the file keeps it: protected, or plain as older versions
+// wrote it (cut like any other value). A protected value this user cannot
+// open gives no password at all rather than a wrong one.
+void ReadPassword(const char* iniPath, char (&password)[settingSize])
+{
+    char stored[storedPasswordSize];
+    ReadWholeCharacters(iniPath, accountSection, passwordKey, "", stored, sizeof stored);
+    if (IsProtectedPassword(stored)) {
+        UnprotectPassword(stored, password, sizeof password);
+    } else {
+        const int kept = WholeCharacterLength(stored, static_cast<int>(std::strlen(stored)), settingSize - 1);
+        std::memcpy(password, stored, static_cast<size_t>(kept));
+        password[kept] = 0;
+    }
+}
 
 } // namespace
 
@@ -68,11 +104,7 @@ bool ReadSetting(const char* iniPath, const char* section, const char* key, cons
 {
     if (iniPath == nullptr || iniPath[0] == 0 || destSize <= 0)
         return false;
-    // Room for the pair of quotes too: the system fills the buffer before it
-    // takes them off.
-    char value[settingSize + 2];
-    ::GetPrivateProfileStringA(section, key, defaultText, value, sizeof value, iniPath);
-    ::lstrcpynA(dest, value, destSize);
+    ReadWholeCharacters(iniPath, section, key, defaultText, dest, std::min(destSize, settingSize));
     return true;
 }
 
@@ -93,7 +125,8 @@ bool ReadSettingValues(const char* iniPath, SettingValues& values)
     values.password[0] = 0;
     ::lstrcpynA(values.interval, defaultReloadInterval, sizeof values.interval);
     ReadSetting(iniPath, accountSection, userKey, "", values.user, sizeof values.user);
-    ReadSetting(iniPath, accountSection, passwordKey, "", values.password, sizeof values.password);
+    if (iniPath != nullptr && iniPath[0] != 0)
+        ReadPassword(iniPath, values.password);
     return ReadSetting(iniPath, reloadSection, reloadIntervalKey, defaultReloadInterval, values.interval,
                        sizeof values.interval);
 }
@@ -102,8 +135,24 @@ bool WriteSettingValues(const char* iniPath, const SettingValues& values)
 {
     const bool interval = WriteSetting(iniPath, reloadSection, reloadIntervalKey, values.interval);
     const bool user = WriteSetting(iniPath, accountSection, userKey, values.user);
-    const bool password = WriteSetting(iniPath, accountSection, passwordKey, values.password);
+    // A password the system will not protect is not kept at all: the empty
+    // value also takes away a plain one an older version left.
+    std::string stored;
+    const bool sealed = ProtectPassword(values.password, stored);
+    const bool password = WriteSetting(iniPath, accountSection, passwordKey, stored.c_str()) && sealed;
     return interval && user && password;
+}
+
+int WholeCharacterLength(const char* text, int length, int limit)
+{
+    int kept = 0;
+    while (kept < length) {
+        const int next = kept + CharacterSize(text, length, kept);
+        if (next > limit)
+            break;
+        kept = next;
+    }
+    return kept;
 }
 
 int ParseDecimal(const char* text)

@@ -8,8 +8,8 @@
 
 const int iniPathSize = 260;
 
-// A value as the settings dialog's fields hold it: at most 255 characters
-// and the terminator.
+// A value as the settings dialog's fields hold it: at most 255 bytes of
+// whole characters and the terminator.
 const int settingSize = 256;
 
 // Sections and keys.
@@ -29,9 +29,9 @@ bool IniPathFor(const char* modulePath, char (&iniPath)[iniPathSize]);
 // be had whole.
 void GetIniPath(char (&iniPath)[iniPathSize]);
 
-// Reads a value (at most settingSize - 1 bytes; defaultText when the key is
-// absent) into dest of destSize bytes. False, dest unchanged, with an empty
-// path.
+// Reads a value (defaultText when the key is absent) into dest of destSize
+// bytes, at most settingSize - 1 of them: a longer value is cut after the
+// last whole character that fits. False, dest unchanged, with an empty path.
 bool ReadSetting(const char* iniPath, const char* section, const char* key, const char* defaultText, char* dest,
                  int destSize);
 
@@ -47,12 +47,21 @@ struct SettingValues {
 };
 
 // Reads the three from the file: the defaults for what is absent, and with
-// an empty path (false then) the defaults for all.
+// an empty path (false then) the defaults for all. The password comes out
+// plain, whether the file keeps it protected or, as older versions wrote it,
+// as typed; a protected one this user cannot open reads as empty, so the
+// frame asks for it as on a first start.
 bool ReadSettingValues(const char* iniPath, SettingValues& values);
 
 // Writes the interval, the user and the password, in this order, all of
-// them even when one fails. True only when every write reached the file.
+// them even when one fails; the password protected for the current user
+// (PasswordProtection.h), never in clear: when the system will not protect
+// it the key is emptied. True only when every write reached the file.
 bool WriteSettingValues(const char* iniPath, const SettingValues& values);
+
+// Where a value of length bytes is cut to hold at most limit bytes: the end
+// of its last whole character that fits (length itself when it all fits).
+int WholeCharacterLength(const char* text, int length, int limit);
 
 // The decimal value of text: leading white space and a sign allowed, stops at
 // the first non-digit, 0 without digits. Saturates instead of wrapping, so a

@@ -1,8 +1,40 @@
 #include "SettingsDialog.h"
 
+#include "CodePage.h"
 #include "ResourceIds.h"
 
 #include <string>
+
+namespace {
+
+// A field's text whole, however long it is.
+std::string WholeText(const CWindow& field)
+{
+    // The length the system gives may be more than the text: room for it,
+    // then the count actually copied.
+    std::string text(static_cast<size_t>(field.GetWindowTextLength()) + 1, '\0');
+    text.resize(static_cast<size_t>(field.GetWindowText(&text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// Selects a field's text from byte offset `from` to its end. An edit control
+// counts its positions in bytes on some systems and in characters on others
+// (Wine); where the whole text ends tells which.
+void SelectToEnd(const CWindow& field, const std::string& text, int from)
+{
+    field.SendMessage(EM_SETSEL, 0, -1);
+    DWORD end = 0;
+    field.SendMessage(EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    int start = from;
+    if (end != text.size()) {
+        start = 0;
+        for (int i = 0; i < from; i += CharacterSize(text.data(), static_cast<int>(text.size()), i))
+            ++start;
+    }
+    field.SendMessage(EM_SETSEL, static_cast<WPARAM>(start), -1);
+}
+
+} // namespace
 
 SettingsDialog::SettingsDialog(const char* path, const SettingValues* shown)
     : CDialogImpl<SettingsDialog>(settingsDialogResource), values(), valuesGiven(shown != nullptr)
@@ -34,6 +66,8 @@ LRESULT SettingsDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
         ReadSettingValues(iniPath, values);
 
     intervalSpin.SetRange(10, 180);
+    for (const CWindow* field : {&userEdit, &passwordEdit, &intervalEdit})
+        field->SendMessage(EM_LIMITTEXT, settingSize - 1);
     userEdit.SetWindowText(values.user);
     passwordEdit.SetWindowText(values.password);
     intervalEdit.SetWindowText(IsReloadIntervalInRange(values.interval) ? values.interval : defaultReloadInterval);
@@ -43,9 +77,25 @@ LRESULT SettingsDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
 
 LRESULT SettingsDialog::OnSave(UINT, WPARAM, LPARAM, bool&)
 {
-    userEdit.GetWindowText(values.user, sizeof values.user);
-    passwordEdit.GetWindowText(values.password, sizeof values.password);
-    intervalEdit.GetWindowText(values.interval, sizeof values.interval);
+    const struct {
+        const CWindow& field;
+        const char* name;
+        char* value;
+    } fields[] = {
+        {userEdit, "ユーザ名", values.user},
+        {passwordEdit, "パスワード", values.password},
+        {intervalEdit, "自動更新間隔", values.interval},
+    };
+    std::string texts[3];
+    for (int i = 0; i < 3; ++i) {
+        texts[i] = WholeText(fields[i].field);
+        if (texts[i].size() > static_cast<size_t>(settingSize - 1)) {
+            RefuseLongText(fields[i].field, fields[i].name, texts[i]);
+            return 0;
+        }
+    }
+    for (int i = 0; i < 3; ++i)
+        ::lstrcpynA(fields[i].value, texts[i].c_str(), settingSize);
     stored = WriteSettingValues(iniPath, values);
     // Without a settings path there is no file to tell of; the values
     // serve this run all the same.
@@ -56,6 +106,20 @@ LRESULT SettingsDialog::OnSave(UINT, WPARAM, LPARAM, bool&)
     }
     EndDialog(IDOK);
     return 0;
+}
+
+// The save waits: the box says why, then the field has the focus with what
+// does not fit (from the end of the last whole character within the limit)
+// selected, so the user sees where the text must end.
+void SettingsDialog::RefuseLongText(const CWindow& field, const char* name, const std::string& text)
+{
+    const int limit = settingSize - 1;
+    const std::string message = std::string(name) + "が長すぎるため保存できません。\r\n\r\n保存できるのは "
+                                + std::to_string(limit) + " バイト (全角文字は 1 文字 2 バイト) までで、入力は "
+                                + std::to_string(text.size()) + " バイトあります。\r\n収まらない部分を選択します。";
+    ::MessageBoxA(handle, message.c_str(), "設定の入力エラー", MB_OK | MB_ICONWARNING);
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field.handle), TRUE);
+    SelectToEnd(field, text, WholeCharacterLength(text.data(), static_cast<int>(text.size()), limit));
 }
 
 LRESULT SettingsDialog::OnCancel(UINT, WPARAM, LPARAM, bool&)

@@ -1,4 +1,5 @@
 #include "FrameHarness.h"
+#include "PasswordProtection.h"
 #include "ResourceIds.h"
 #include "ServiceSession.h"
 #include "Settings.h"
@@ -9,12 +10,16 @@
 
 #include <gtest/gtest.h>
 
+#include <wincrypt.h>
+
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,6 +47,55 @@ std::string ItemText(HWND dialog, int id)
     char text[256] = "";
     ::GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
+}
+
+std::string Repeat(const char* text, int count)
+{
+    std::string repeated;
+    while (count-- > 0)
+        repeated += text;
+    return repeated;
+}
+
+std::string Base64(const std::string& bytes)
+{
+    char text[4096] = "";
+    DWORD length = sizeof text;
+    ::CryptBinaryToStringA(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()),
+                           CRYPT_STRING_BASE64 | CRYPT_STRING_NOCRLF, text, &length);
+    return text;
+}
+
+// The forms in which a careless store would leave text readable: as it is,
+// in hex of either case, and in base64 at each of the three alignments a
+// longer encoded run can give it (the groups of three bytes it fills alone).
+std::vector<std::string> PlainForms(const std::string& text)
+{
+    std::vector<std::string> forms = {text, "", ""};
+    for (const unsigned char byte : text) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", byte);
+        forms[1] += pair;
+        std::snprintf(pair, sizeof pair, "%02x", byte);
+        forms[2] += pair;
+    }
+    for (size_t skip = 0; skip < 3; ++skip)
+        forms.push_back(Base64(text.substr(skip, (text.size() - skip) / 3 * 3)));
+    return forms;
+}
+
+// A password in the stored form but protected with another entropy (none
+// when empty): what another program of the same user could have left there.
+std::string ProtectedWith(std::string password, std::string entropy)
+{
+    DATA_BLOB plain = {static_cast<DWORD>(password.size()), reinterpret_cast<BYTE*>(&password[0])};
+    DATA_BLOB salt = {static_cast<DWORD>(entropy.size()), reinterpret_cast<BYTE*>(&entropy[0])};
+    DATA_BLOB sealed = {};
+    if (!::CryptProtectData(&plain, nullptr, &salt, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &sealed))
+        return "";
+    const std::string blob(reinterpret_cast<const char*>(sealed.pbData), sealed.cbData);
+    ::LocalFree(sealed.pbData);
+    return protectedPasswordPrefix + Base64(blob);
 }
 
 class Settings : public testing::Test {
@@ -91,17 +145,27 @@ protected:
         }));
     }
 
-    std::string FileText()
+    // The fixture's file, or the frame's when asked.
+    std::string FileText(bool frames = false)
     {
-        std::ifstream file(path, std::ios::binary);
+        std::ifstream file(frames ? FrameHarness::SettingsPath() : path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
 
-    std::string Value(const char* section, const char* key)
+    std::string Value(const char* section, const char* key, bool frames = false)
     {
-        char value[256] = "";
-        ::GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, path.c_str());
+        char value[2048] = "";
+        const std::string file = frames ? FrameHarness::SettingsPath() : path;
+        ::GetPrivateProfileStringA(section, key, "<absent>", value, sizeof value, file.c_str());
         return value;
+    }
+
+    // The fixture's file as the program reads it, the password opened.
+    SettingValues SavedValues()
+    {
+        SettingValues values;
+        ReadSettingValues(path.c_str(), values);
+        return values;
     }
 
     std::string folder;
@@ -161,7 +225,7 @@ TEST_F(Settings, DialogShowsTheFileAndWritesOnlyWhenSaved)
         } else {
             EXPECT_EQ(c.savedInterval, Value("TWITTER", "RELOAD_TIMELINE"));
             EXPECT_EQ(c.savedUser, Value("ACCOUNT", "USER"));
-            EXPECT_EQ(password, Value("ACCOUNT", "PASS"));
+            EXPECT_EQ(password, SavedValues().password);
         }
     }
     // Without a path nothing went to the system's own profile either.
@@ -259,6 +323,7 @@ TEST_F(Settings, TypedValuesComeBackExactly)
         {"'q'", " pw "},
         {full, fullEndingInKana},
         {"かな太郎", "ソ表 パス"},
+        {"prefixed", std::string(protectedPasswordPrefix) + "AQAAAA=="},
     };
     const ModalWatcher loginError("#32770", "ログインエラー", PressOk);
     for (const auto& c : cases) {
@@ -301,6 +366,156 @@ TEST_F(Settings, FailedLoginWaitsForTheOpenDialog)
     EXPECT_FALSE(boxOverDialog.load());
     EXPECT_EQ("ログインエラー", PaneText(harness.Frame(), 0));
     harness.Close();
+}
+
+// A password an older version kept as typed still signs in and is protected
+// at the next save: the file then holds it in no form a reader could take it
+// from, and the next start signs in with it without asking.
+TEST_F(Settings, PasswordIsProtectedAtTheNextSaveAndSignsInAfterARestart)
+{
+    const std::string password = "correct-horse-battery-staple"; // no blob holds 24 base64 characters of it by chance
+    FrameHarness::WriteAccount("setuser", password, "180");
+    const ModalWatcher loginError("#32770", "ログインエラー", PressOk);
+    const auto watcher = Answer(Leave::save, nullptr, nullptr, nullptr);
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        // The site and this process forget the sign-in: each start signs in anew.
+        SiteControl::Reset();
+        SiteControl::Post("account", "user=setuser&password=" + password);
+        serviceSession.SetPassword("");
+        serviceSession.SetToken("");
+        FrameHarness harness;
+        ASSERT_TRUE(harness.Create());
+        ASSERT_TRUE(harness.Pump([] { return serviceSession.HasToken(); }, 20000));
+        EXPECT_EQ(password, SiteControl::Last("login-password"));
+        if (start == 0) {
+            harness.Frame().PostMessage(WM_COMMAND, settingsCommand);
+            ASSERT_TRUE(harness.Pump([&] { return watcher->Seen() == 1 && !::FindWindowA("#32770", "設定"); }, 5000));
+            const std::string file = FileText(true);
+            for (const std::string& form : PlainForms(password))
+                EXPECT_EQ(std::string::npos, file.find(form)) << form << " in\n" << file;
+        }
+        harness.Close();
+    }
+    EXPECT_EQ(1, watcher->Seen());
+}
+
+// A protected password this user cannot open (another program's entropy, a
+// damaged value) is no password: the dialog opens as on a first start, with
+// the rest of the file shown, and the file stays as it was.
+TEST_F(Settings, PasswordThatCannotBeOpenedAsksAsOnAFirstStart)
+{
+    std::string own;
+    ASSERT_TRUE(ProtectPassword("setpass", own));
+    // Changed in the signature at the end: not every byte of a blob's header
+    // is checked.
+    std::string changed = own;
+    changed[own.size() - 8] = changed[own.size() - 8] == 'A' ? 'B' : 'A';
+    const std::string cases[] = {ProtectedWith("setpass", "another program"), ProtectedWith("setpass", ""),
+                                 changed, own.substr(0, own.size() / 2),
+                                 protectedPasswordPrefix + std::string("*** not base64 ***")};
+    for (const std::string& stored : cases) {
+        SCOPED_TRACE(stored);
+        askedBeforeShown = 0;
+        FrameHarness::WriteSettings("[TWITTER]\r\nRELOAD_TIMELINE=45\r\n[ACCOUNT]\r\nUSER=setuser\r\nPASS=" + stored
+                                    + "\r\n");
+        const ModalWatcher loginError("#32770", "ログインエラー", PressOk);
+        const auto watcher = Answer(Leave::cancelButton, nullptr, nullptr, nullptr);
+        {
+            FrameHarness harness;
+            ASSERT_TRUE(harness.Create());
+            EXPECT_EQ(1, askedBeforeShown.load());
+            EXPECT_EQ(45, harness.Frame().reloadInterval);
+            harness.Close();
+        }
+        EXPECT_EQ("setuser", shown.user);
+        EXPECT_EQ("", shown.password);
+        EXPECT_EQ("45", shown.interval);
+        EXPECT_EQ(stored, Value("ACCOUNT", "PASS", true));
+        EXPECT_EQ("45", Value("TWITTER", "RELOAD_TIMELINE", true));
+    }
+}
+
+// Values longer than a field, as a hand-made file may hold them, are cut
+// after the last whole character that fits: never inside a double-byte
+// character, never with a byte the file does not hold.
+TEST_F(Settings, LongValuesAreCutBetweenCharacters)
+{
+    const std::string kana = Repeat("あ", 150); // 300 bytes
+    const std::pair<std::string, std::string> cases[] = {
+        {kana, Repeat("あ", 127)}, // the 128th character would end at byte 256
+        {"a" + kana, "a" + Repeat("あ", 127)},
+        {"\"" + kana + "\"", Repeat("あ", 127)}, // quoted, as the program writes
+        {std::string(254, 'x') + "表", std::string(254, 'x')},
+        {Repeat("ｱ", 300), Repeat("ｱ", 255)}, // half-width kana: one byte each
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.size());
+        std::ofstream(path, std::ios::binary) << "[TWITTER]\r\nRELOAD_TIMELINE=" << c.first << "\r\n[ACCOUNT]\r\nUSER="
+                                              << c.first << "\r\nPASS=" << c.first << "\r\n";
+        const SettingValues values = SavedValues();
+        EXPECT_EQ(c.second, values.user);
+        EXPECT_EQ(c.second, values.password);
+        EXPECT_EQ(c.second, values.interval);
+    }
+}
+
+// A field holding more than the file keeps is not cut at save: a box names
+// it, the field keeps its whole text with the part past the last whole
+// character within 255 bytes selected, and nothing is written until it fits.
+TEST_F(Settings, LongFieldIsRefusedWholeAtSave)
+{
+    const struct {
+        const char* name;
+        int field;
+        std::string text;
+        DWORD selectedFrom, selectedTo; // Wine's edit control counts characters
+    } cases[] = {
+        {"ユーザ名", userEditControl, Repeat("あ", 150), 127, 150},
+        {"パスワード", passwordEditControl, "a" + Repeat("あ", 150), 128, 151},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::DeleteFileA(path.c_str());
+        const BoxWatcher box("設定の入力エラー");
+        char kept[1024] = "";
+        DWORD from = 0;
+        DWORD to = 0;
+        bool written = true;
+        {
+            const FrameHarness harness;
+            const ModalWatcher watcher("#32770", "設定", [&](HWND dialog) {
+                const HWND field = ::GetDlgItem(dialog, c.field);
+                ::SetWindowTextA(field, c.text.c_str());
+                ::PostMessageA(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                // Past the box the focus comes back to the field, with a part
+                // selected.
+                GUITHREADINFO info = {};
+                info.cbSize = sizeof info;
+                const DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
+                WaitUntil(
+                    [&] {
+                        ::SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                                       reinterpret_cast<LPARAM>(&to));
+                        return box.Answered() == 1 && ::GetGUIThreadInfo(thread, &info) && info.hwndFocus == field
+                               && from != 0;
+                    },
+                    5000);
+                ::GetWindowTextA(field, kept, sizeof kept);
+                written = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+                ::PostMessageA(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+            });
+            SettingsDialog dialog(path.c_str());
+            EXPECT_EQ(0, dialog.DoModal(nullptr));
+        }
+        EXPECT_EQ(1, box.Answered());
+        EXPECT_NE(std::string::npos, box.LastText().find(c.name)) << box.LastText();
+        EXPECT_NE(std::string::npos, box.LastText().find(std::to_string(c.text.size()) + " バイト")) << box.LastText();
+        EXPECT_EQ(c.text, kept);
+        EXPECT_EQ(c.selectedFrom, from);
+        EXPECT_EQ(c.selectedTo, to);
+        EXPECT_FALSE(written);
+    }
 }
 
 TEST(SettingsPath, FollowsTheExecutableName)
