@@ -24,5 +24,10 @@ void MainFrame::ApplySavedSettings(const SettingValues& saved)
             detailView.ClearLabels();
         }
     }
+    // A changed mute list shows at once, without a fetch.
+    if (timelineView.handle != nullptr)
+        ApplyMutes(settings.mutes);
+    else
+        shownMutes = settings.mutes;
     UISetCheck(autoReloadCommand, true);
 }

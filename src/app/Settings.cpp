@@ -17,6 +17,7 @@ const char passwordKey[] = "PASS";
 const char reloadSection[] = "TWITTER";
 const char reloadIntervalKey[] = "RELOAD_TIMELINE";
 const char defaultReloadInterval[] = "30";
+const char muteSection[] = "MUTE";
 
 namespace {
 
@@ -127,6 +128,14 @@ bool ReadSettingValues(const char* iniPath, SettingValues& values)
     ReadSetting(iniPath, accountSection, userKey, "", values.user, sizeof values.user);
     if (iniPath != nullptr && iniPath[0] != 0)
         ReadPassword(iniPath, values.password);
+    values.mutes = MuteList();
+    for (int number = 1; number <= maxMuteEntries; ++number) {
+        char word[settingSize] = "";
+        ReadSetting(iniPath, muteSection, ("WORD" + std::to_string(number)).c_str(), "", word, sizeof word);
+        if (word[0] == 0)
+            break;
+        values.mutes.Add(word);
+    }
     return ReadSetting(iniPath, reloadSection, reloadIntervalKey, defaultReloadInterval, values.interval,
                        sizeof values.interval);
 }
@@ -140,7 +149,15 @@ bool WriteSettingValues(const char* iniPath, const SettingValues& values)
     std::string stored;
     const bool sealed = ProtectPassword(values.password, stored);
     const bool password = WriteSetting(iniPath, accountSection, passwordKey, stored.c_str()) && sealed;
-    return interval && user && password;
+    bool mutes = iniPath != nullptr && iniPath[0] != 0;
+    if (mutes) {
+        ::WritePrivateProfileStringA(muteSection, nullptr, nullptr, iniPath);
+        for (int index = 0; index < values.mutes.GetCount(); ++index)
+            mutes = WriteSetting(iniPath, muteSection, ("WORD" + std::to_string(index + 1)).c_str(),
+                                 values.mutes.GetEntry(index))
+                    && mutes;
+    }
+    return interval && user && password && mutes;
 }
 
 int WholeCharacterLength(const char* text, int length, int limit)

@@ -1,6 +1,8 @@
 #ifndef LARKSPUR_APP_SETTINGS_H
 #define LARKSPUR_APP_SETTINGS_H
 
+#include "MuteList.h"
+
 // The settings file: an INI file beside the executable with the same base
 // name, read and written only through the system's profile-string calls.
 // An empty path means there is no settings file: reads leave their
@@ -19,6 +21,7 @@ extern const char passwordKey[];      // "PASS"
 extern const char reloadSection[];    // "TWITTER"
 extern const char reloadIntervalKey[]; // "RELOAD_TIMELINE"
 extern const char defaultReloadInterval[]; // "30"
+extern const char muteSection[];          // "MUTE"
 
 // The settings path of the executable at modulePath: its drive, folder and
 // base name (the name without its last extension) with ".ini". Empty (and
@@ -39,22 +42,24 @@ bool ReadSetting(const char* iniPath, const char* section, const char* key, cons
 // an empty path or when the file could not be written.
 bool WriteSetting(const char* iniPath, const char* section, const char* key, const char* value);
 
-// The three settings as texts: user name, password and reload interval.
+// The settings: user name, password and reload interval as texts, and the
+// mute list ([MUTE] WORD1 ... WORDn, one entry each).
 struct SettingValues {
     char user[settingSize];
     char password[settingSize];
     char interval[settingSize];
+    MuteList mutes;
 };
 
-// Reads the three from the file: the defaults for what is absent, and with
+// Reads them from the file: the defaults for what is absent, and with
 // an empty path (false then) the defaults for all. The password comes out
 // plain, whether the file keeps it protected or, as older versions wrote it,
 // as typed; a protected one this user cannot open reads as empty, so the
 // frame asks for it as on a first start.
 bool ReadSettingValues(const char* iniPath, SettingValues& values);
 
-// Writes the interval, the user and the password, in this order, all of
-// them even when one fails; the password protected for the current user
+// Writes the interval, the user, the password and the mute list, in this
+// order, all of them even when one fails; the password protected for the current user
 // (PasswordProtection.h), never in clear: when the system will not protect
 // it the key is emptied. True only when every write reached the file.
 bool WriteSettingValues(const char* iniPath, const SettingValues& values);

@@ -61,6 +61,7 @@ LRESULT SettingsDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     userEdit = GetDlgItem(userEditControl);
     passwordEdit = GetDlgItem(passwordEditControl);
     intervalEdit = GetDlgItem(intervalEditControl);
+    muteEdit = GetDlgItem(muteEditControl);
 
     if (!valuesGiven)
         ReadSettingValues(iniPath, values);
@@ -71,6 +72,7 @@ LRESULT SettingsDialog::OnInitDialog(UINT, WPARAM, LPARAM, bool&)
     userEdit.SetWindowText(values.user);
     passwordEdit.SetWindowText(values.password);
     intervalEdit.SetWindowText(IsReloadIntervalInRange(values.interval) ? values.interval : defaultReloadInterval);
+    muteEdit.SetWindowText(values.mutes.GetText().c_str());
     // The system sets the default focus.
     return TRUE;
 }
@@ -96,6 +98,7 @@ LRESULT SettingsDialog::OnSave(UINT, WPARAM, LPARAM, bool&)
     }
     for (int i = 0; i < 3; ++i)
         ::lstrcpynA(fields[i].value, texts[i].c_str(), settingSize);
+    values.mutes = MuteList(WholeText(muteEdit).c_str());
     stored = WriteSettingValues(iniPath, values);
     // Without a settings path there is no file to tell of; the values
     // serve this run all the same.

@@ -7,7 +7,8 @@
 
 #include <string>
 
-// The settings dialog: user name, password and reload interval, read from
+// The settings dialog: user name, password, reload interval and the mute
+// list (one word or @name a line), read from
 // the settings file when it opens (or given, when the values in use could
 // not be saved) and written only when the user saves. DoModal gives 1 when
 // saved and 0 when cancelled (the button, Esc or the close box). Prepared
@@ -48,6 +49,7 @@ private:
     CWindow userEdit;
     CWindow passwordEdit;
     CWindow intervalEdit;
+    CWindow muteEdit;
 };
 
 #endif
