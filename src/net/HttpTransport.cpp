@@ -386,6 +386,17 @@ bool RunExchange(const char* url, const ExchangeRequest& request, const BodySink
     return true;
 }
 
+// A body read as text: each piece counts up to its first NUL byte. The
+// thread gives up the rest of its time slice before each piece.
+BodySink TextSink(CString& text)
+{
+    return [&text](const char* bytes, DWORD count) {
+        ::Sleep(0);
+        text.Append(bytes, static_cast<int>(strnlen(bytes, count)));
+        return true;
+    };
+}
+
 } // namespace
 
 int GetToFile(const char* url, const char* path, unsigned long deadlineMs)
@@ -425,14 +436,7 @@ int GetToString(const char* url, CString& text)
     const ExchangeRequest request = {"GET", nullptr, nullptr, pageDeadlineMs, getWaitMs, LLONG_MAX, true};
     CString body;
     int status = 0;
-    if (!RunExchange(url, request,
-                     [&body](const char* bytes, DWORD count) {
-                         ::Sleep(0);
-                         // Each piece counts up to its first NUL byte, as text.
-                         body.Append(bytes, static_cast<int>(strnlen(bytes, count)));
-                         return true;
-                     },
-                     status))
+    if (!RunExchange(url, request, TextSink(body), status))
         return 0;
     text = status == 200 ? body : CString();
     return status;
@@ -445,13 +449,7 @@ bool PostForm(const char* url, const char* body, CString& text, int* status)
     const ExchangeRequest request = {"POST", body, nullptr, formDeadlineMs, formDeadlineMs, LLONG_MAX, false};
     CString answer;
     int answered = 0;
-    if (!RunExchange(url, request,
-                     [&answer](const char* bytes, DWORD count) {
-                         ::Sleep(0);
-                         answer.Append(bytes, static_cast<int>(strnlen(bytes, count)));
-                         return true;
-                     },
-                     answered))
+    if (!RunExchange(url, request, TextSink(answer), answered))
         return false;
     text = answered != 0 ? answer : CString();
     if (status != nullptr)
