@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "CodePage.h"
+#include "ViewFormat.h"
 #include "PasswordProtection.h"
 
 #include <windows.h>
@@ -36,7 +37,7 @@ void ReadWholeCharacters(const char* iniPath, const char* section, const char* k
     std::vector<char> value(static_cast<size_t>(destSize) * 2 + 2, '\0');
     ::GetPrivateProfileStringA(section, key, defaultText, value.data(), static_cast<DWORD>(value.size()), iniPath);
     const int kept =
-        WholeCharacterLength(value.data(), static_cast<int>(std::strlen(value.data())), destSize - 1);
+        FittingLength(value.data(), static_cast<int>(std::strlen(value.data())), destSize - 1);
     std::memcpy(dest, value.data(), static_cast<size_t>(kept));
     dest[kept] = 0;
 }
@@ -51,7 +52,7 @@ void ReadPassword(const char* iniPath, char (&password)[settingSize])
     if (IsProtectedPassword(stored)) {
         UnprotectPassword(stored, password, sizeof password);
     } else {
-        const int kept = WholeCharacterLength(stored, static_cast<int>(std::strlen(stored)), settingSize - 1);
+        const int kept = FittingLength(stored, static_cast<int>(std::strlen(stored)), settingSize - 1);
         std::memcpy(password, stored, static_cast<size_t>(kept));
         password[kept] = 0;
     }
@@ -158,18 +159,6 @@ bool WriteSettingValues(const char* iniPath, const SettingValues& values)
                     && mutes;
     }
     return interval && user && password && mutes;
-}
-
-int WholeCharacterLength(const char* text, int length, int limit)
-{
-    int kept = 0;
-    while (kept < length) {
-        const int next = kept + CharacterSize(text, length, kept);
-        if (next > limit)
-            break;
-        kept = next;
-    }
-    return kept;
 }
 
 int ParseDecimal(const char* text)

@@ -64,10 +64,6 @@ bool ReadSettingValues(const char* iniPath, SettingValues& values);
 // it the key is emptied. True only when every write reached the file.
 bool WriteSettingValues(const char* iniPath, const SettingValues& values);
 
-// Where a value of length bytes is cut to hold at most limit bytes: the end
-// of its last whole character that fits (length itself when it all fits).
-int WholeCharacterLength(const char* text, int length, int limit);
-
 // The decimal value of text: leading white space and a sign allowed, stops at
 // the first non-digit, 0 without digits. Saturates instead of wrapping, so a
 // number of any length past the int range stays past it.

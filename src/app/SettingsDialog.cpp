@@ -1,6 +1,7 @@
 #include "SettingsDialog.h"
 
 #include "CodePage.h"
+#include "ViewFormat.h"
 #include "ResourceIds.h"
 
 #include <string>
@@ -122,7 +123,7 @@ void SettingsDialog::RefuseLongText(const CWindow& field, const char* name, cons
                                 + std::to_string(text.size()) + " バイトあります。\r\n収まらない部分を選択します。";
     ::MessageBoxA(handle, message.c_str(), "設定の入力エラー", MB_OK | MB_ICONWARNING);
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field.handle), TRUE);
-    SelectToEnd(field, text, WholeCharacterLength(text.data(), static_cast<int>(text.size()), limit));
+    SelectToEnd(field, text, FittingLength(text.data(), static_cast<int>(text.size()), limit));
 }
 
 LRESULT SettingsDialog::OnCancel(UINT, WPARAM, LPARAM, bool&)
